@@ -1,0 +1,246 @@
+#include "vekgrid/control/vekgrid.h"
+
+#include <algorithm>
+
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/check_images.h"
+
+namespace vekgrid {
+
+namespace {
+constexpr char kWindowProperty[] = "nvVirtualLV";
+constexpr int kParkedFocusLeft = -10000;
+}  // namespace
+
+vekGRID::vekGRID(Platform& platform)
+    : platform_(platform),
+      text_editor_(platform.Create_Text_Box("TextEditor")),
+      combo_editor_([&platform](int index) {
+          return platform.Create_Combo_Box("ComboEditor(" + std::to_string(index) + ")");
+      }),
+      popup_editor_([&platform](int index) {
+          return platform.Create_Command_Button("PopUpEditor(" + std::to_string(index) + ")");
+      }),
+      checkbox_on_(platform.Create_Picture_Box("CheckBox_On")),
+      checkbox_off_(platform.Create_Picture_Box("CheckBox_Off")),
+      picture1_(platform.Create_Picture_Box("Picture1")),
+      pic_line_(platform.Create_Picture_Box("PicLine")),
+      vertical_gridline_(platform.Create_Picture_Box("Vertical_Gridline")),
+      arrow_green_(platform.Create_Picture_Box("Arrow_Green")),
+      arrow_gray_(platform.Create_Picture_Box("Arrow_Gray")),
+      text1_(platform.Create_Text_Box("Text1")),
+      text2_(platform.Create_Text_Box("Text2")),
+      timer1_(platform.Create_Timer()) {
+    for (int n = 1; n <= 4; ++n)
+        tab_focus_.push_back(platform.Create_Text_Box("Tab_Focus_" + std::to_string(n)));
+    checkbox_on_->Picture(Make_Check_Box_Image(true));
+    checkbox_off_->Picture(Make_Check_Box_Image(false));
+    for (auto* image : {checkbox_on_.get(), checkbox_off_.get(), picture1_.get(), pic_line_.get(),
+                        vertical_gridline_.get(), arrow_green_.get(), arrow_gray_.get()})
+        image->Visible(false);
+    text2_->Text("003 v16");
+    text2_->Visible(false);
+    text1_->Visible(false);
+    grid_.Set_Listener(this);
+
+    // Start-up; each step on its own.
+    Ignore_Errors([&] { Allow_Shortcut_Keys = true; });
+    Ignore_Errors([&] { grid_.FocusRect(0); });
+    Ignore_Errors([&] { column_properties_ = Variant_Array(0, Col_Attr::Last, 0, 0); });
+    Ignore_Errors([&] { grid_.Rows(1); });
+    Ignore_Errors([&] { grid_.Cols(1); });
+    // The one grid option switched off: whole-row and whole-column selection by clicking a
+    // header, which would move the selection behind the control's back.
+    Ignore_Errors([&] { grid_.AllowBigSelection(false); });
+    Ignore_Errors([&] {
+        timer1_->Interval(400);
+        timer1_->Enabled(true);
+    });
+    for (auto& box : tab_focus_) Ignore_Errors([&] { box->Left(kParkedFocusLeft); });
+    left_col_always_visible_ = true;
+}
+
+vekGRID::~vekGRID() {
+    // Undo every window interception before the windows go.
+    Ignore_Errors([&] { Remove_Grid_Interception(); });
+    for (int index : combo_editor_.Indices())
+        Ignore_Errors([&] { Remove_Combo_Interception(index); });
+    grid_.Set_Listener(nullptr);
+}
+
+void vekGRID::InitProperties() {
+    row_color_odd_ = Variant::From_Unsigned(0xCFFFFF);
+    row_color_even_ = Variant::From_Unsigned(0xFFFFFF);
+    return_key_behavior_ = Changes_Col;
+    read_only_ = false;
+    enter_new_row_ = false;
+    gridline_draw_ = Both;
+    allow_new_rows_ = true;
+}
+
+void vekGRID::Show() {
+    if (!platform_.Design_Mode()) parent_form_ = platform_.Parent_Form();
+}
+
+void vekGRID::Resize(int width, int height) {
+    Ignore_Errors([&] { grid_.Visible(false); });
+    Ignore_Errors([&] { grid_.Top(0); });
+    Ignore_Errors([&] { grid_.Left(0); });
+    Ignore_Errors([&] { grid_.Width(width); });
+    Ignore_Errors([&] { grid_.Height(height); });
+    Ignore_Errors([&] { grid_.Visible(true); });
+    if (!left_col_always_visible_ || grid_.FixedCols() > 1) {
+        Ignore_Errors([&] { GridEditor_Scroll(); });
+        return;
+    }
+    int columns_width = 0;
+    for (int c = 0; c < grid_.Cols(); ++c) columns_width += grid_.ColWidth(c);
+    int available = grid_.Width();
+    if (grid_.Window_Style() & Window_Style_Bits::Vertical_Scroll)
+        available -= platform_.System_Metric(9) * platform_.Twips_Per_Pixel_X();
+    if (available > columns_width) {
+        Ignore_Errors([&] { GridEditor_Scroll(); });
+        return;
+    }
+    updating_grid_ = true;
+    int col = grid_.Col(), row = grid_.Row();
+    Ignore_Errors([&] { grid_.FixedCols(1); });
+    Ignore_Errors([&] { grid_.FillStyle(1); });
+    Ignore_Errors([&] { grid_.Col(1); });
+    Ignore_Errors([&] { grid_.Row(1); });
+    Ignore_Errors([&] { grid_.RowSel(grid_.Rows() - 1); });
+    Ignore_Errors([&] { grid_.CellForeColor(Colors::Black); });
+    Ignore_Errors([&] { grid_.CellFontBold(false); });
+    Ignore_Errors([&] { grid_.FillStyle(0); });
+    Ignore_Errors([&] { pic_line_->Visible(false); });
+    Ignore_Errors([&] { grid_.Col(col); });
+    Ignore_Errors([&] { grid_.Row(row); });
+    updating_grid_ = false;
+    Ignore_Errors([&] { GridEditor_Scroll(); });
+}
+
+void vekGRID::Add_Listener(vekGRID_Events& listener) { listeners_.push_back(&listener); }
+
+void vekGRID::Remove_Listener(vekGRID_Events& listener) {
+    std::erase(listeners_, &listener);
+}
+
+void vekGRID::Mark_Changed(const std::string& name) {
+    if (On_Property_Changed) On_Property_Changed(name);
+}
+
+void vekGRID::Select(int row1, int col1, int row2, int col2) {
+    grid_.Row(row1);
+    grid_.Col(col1);
+    grid_.RowSel(row2);
+    grid_.ColSel(col2);
+}
+
+std::int32_t vekGRID::Column_Editor(int col) const {
+    if (!column_properties_.Contains(Col_Attr::Editor, col)) return TextBox;
+    const Variant& kind = column_properties_(Col_Attr::Editor, col);
+    return kind.Is_Empty() || !kind.Is_Numeric() ? TextBox : kind.To_Long();
+}
+
+bool vekGRID::Column_Flag(int attribute, int col) const {
+    if (!column_properties_.Contains(attribute, col)) return false;
+    const Variant& flag = column_properties_(attribute, col);
+    return flag.Is_Numeric() && flag.To_Bool();
+}
+
+bool vekGRID::Enabled() const { return grid_.Enabled(); }
+
+void vekGRID::Enabled(bool on) {
+    Ignore_Errors([&] { grid_.Enabled(on); });
+    Mark_Changed("Enabled");
+    bool catchers_hidden = false;
+    if (tab_focus_[0]->Visible()) {
+        catchers_hidden = true;
+        for (auto& box : tab_focus_) box->Visible(false);
+    }
+    Ignore_Errors([&] { grid_.Visible(false); });
+    if (grid_.Enabled()) {
+        Ignore_Errors([&] { Reformat_Grid(); });
+    } else {
+        // Every cell outside divider columns greys out; one fill per column.
+        bool was_updating = updating_grid_;
+        updating_grid_ = true;
+        int row = grid_.Row(), col = grid_.Col();
+        Ignore_Errors([&] { grid_.FillStyle(1); });
+        for (int c = 0; c < grid_.Cols(); ++c) {
+            if (Column_Editor(c) == Divider) continue;
+            Ignore_Errors([&] {
+                Select(0, c, grid_.Rows() - 1, c);
+                grid_.CellBackColor(Colors::Inactive_Border);
+            });
+        }
+        Ignore_Errors([&] { grid_.FillStyle(0); });
+        Ignore_Errors([&] { grid_.Row(row); });
+        Ignore_Errors([&] { grid_.Col(col); });
+        updating_grid_ = was_updating;
+        Ignore_Errors([&] { Hide_Editors(); });
+    }
+    Ignore_Errors([&] { grid_.Visible(true); });
+    if (catchers_hidden)
+        for (auto& box : tab_focus_) box->Visible(true);
+}
+
+void vekGRID::Clear_Grid() {
+    Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    Ignore_Errors([&] { Hide_Editors(); });
+    Ignore_Errors([&] { text_editor_->Text(""); });
+    Ignore_Errors([&] { grid_.Rows(1); });
+    Ignore_Errors([&] { grid_.Cols(1); });
+    Ignore_Errors([&] { column_properties_ = Variant_Array(0, Col_Attr::Last, 0, 0); });
+    for (int index : combo_editor_.Indices()) {
+        Ignore_Errors([&] { Remove_Combo_Interception(index); });
+        Ignore_Errors([&] { combo_editor_.Unload(index); });
+    }
+}
+
+void vekGRID::Install_Combo_Interception(int j) {
+    if (j > Max_Intercepted_Column) return;
+    auto& windows = platform_.Windows();
+    Combo_Box& combo = combo_editor_(j);
+    if (windows.SetProp(combo.hWnd(), kWindowProperty, Self())) {
+        combo_old_window_procedure_[Slot(j)] =
+            windows.Replace_Procedure(combo.hWnd(), Combo_Procedure());
+        combo_window_handle_[Slot(j)] = combo.hWnd();
+    }
+    if (windows.SetProp(combo.List_hWnd(), kWindowProperty, Self())) {
+        combo_list_old_window_procedure_[Slot(j)] =
+            windows.Replace_Procedure(combo.List_hWnd(), Combo_Procedure());
+        combo_list_window_handle_[Slot(j)] = combo.List_hWnd();
+    }
+}
+
+void vekGRID::Remove_Combo_Interception(int j) {
+    if (j > Max_Intercepted_Column) return;
+    auto& windows = platform_.Windows();
+    auto undo = [&](std::intptr_t& handle, std::intptr_t& old_procedure) {
+        if (old_procedure == 0) return;
+        windows.Replace_Procedure(handle, old_procedure);
+        windows.RemoveProp(handle, kWindowProperty);
+        old_procedure = 0;
+        handle = 0;
+    };
+    undo(combo_window_handle_[Slot(j)], combo_old_window_procedure_[Slot(j)]);
+    undo(combo_list_window_handle_[Slot(j)], combo_list_old_window_procedure_[Slot(j)]);
+}
+
+void vekGRID::Install_Grid_Interception() {
+    auto& windows = platform_.Windows();
+    if (grid_old_window_procedure_ != 0) return;
+    if (windows.SetProp(grid_.hWnd(), kWindowProperty, Self()))
+        grid_old_window_procedure_ = windows.Replace_Procedure(grid_.hWnd(), Grid_Procedure());
+}
+
+void vekGRID::Remove_Grid_Interception() {
+    if (grid_old_window_procedure_ == 0) return;
+    auto& windows = platform_.Windows();
+    windows.Replace_Procedure(grid_.hWnd(), grid_old_window_procedure_);
+    windows.RemoveProp(grid_.hWnd(), kWindowProperty);
+    grid_old_window_procedure_ = 0;
+}
+
+}  // namespace vekgrid

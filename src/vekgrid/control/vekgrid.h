@@ -1,0 +1,210 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vekgrid/columns/vek_column.h"
+#include "vekgrid/common/variant.h"
+#include "vekgrid/control/events.h"
+#include "vekgrid/control/widget_array.h"
+#include "vekgrid/formula/equation_mask.h"
+#include "vekgrid/hostgrid/host_grid.h"
+#include "vekgrid/platform/platform.h"
+
+namespace vekgrid {
+
+enum Gridline_Display : std::int32_t { Both = 0, None = 1, Horizontal_Only = 2, Vertical_Only = 3 };
+enum Return_Key_Behaviors : std::int32_t { Changes_Row = 0, Changes_Col = 1 };
+
+// The grid control a host places on its form. It owns the grid model, the editor widgets laid
+// over it and all of its state; the host reaches everything through this object and hears
+// back through vekGRID_Events.
+//
+// The control's routines are split by subsystem across the source folders (columns/,
+// editing/, rows/...); they all work on the state declared here.
+class vekGRID : private Grid_Listener {
+public:
+    // Start-up: the platform must outlive the control.
+    explicit vekGRID(Platform& platform);
+    ~vekGRID() override;
+    vekGRID(const vekGRID&) = delete;
+    vekGRID& operator=(const vekGRID&) = delete;
+
+    // --- Host side of the life cycle -----------------------------------------------------
+    void InitProperties();        // first placement on a form at design time
+    void Show();                  // shown at run time: binds the parent form
+    void Resize(int width, int height);  // the control's inner size in twips
+    void Add_Listener(vekGRID_Events& listener);
+    void Remove_Listener(vekGRID_Events& listener);
+    // Called with the property-bag key of every persisted property a setter changes.
+    std::function<void(const std::string&)> On_Property_Changed;
+
+    // --- Public fields -------------------------------------------------------------------
+    std::int32_t HookedMouse = 0;
+    std::int32_t HookedKeyBoard = 0;
+    std::int16_t CurrentRow = 0;
+    std::int16_t CurrentCol = 0;
+    Variant User_Defined_Variable_Array;
+    bool Allow_Shortcut_Keys = true;
+
+    // --- Control core --------------------------------------------------------------------
+    bool Enabled() const;
+    void Enabled(bool on);
+    void Clear_Grid();
+
+    // --- Columns -------------------------------------------------------------------------
+    Variant Add_Column(vekColumn& NewColumn, bool Edit_Column = false);
+    // The column table, indexed (attribute 0..21, column).
+    const Variant_Array& Column_Properties() const { return column_properties_; }
+
+    // --- Editors -------------------------------------------------------------------------
+    void Hide_Editors();
+    std::int16_t Previous_Row() const { return previous_row_; }
+    std::int16_t Previous_Col() const { return previous_col_; }
+
+    // --- Formulas ------------------------------------------------------------------------
+    void Resize_Equation_Mask(std::int16_t Rows, std::int16_t Cols,
+                              std::int16_t Insert_New_Row_Index = 0,
+                              std::int16_t Insert_New_Col_Index = 0,
+                              std::int16_t Delete_Row_Index = 0, std::int16_t Delete_Col_Index = 0);
+    void Update_Grid_Equation_Mask(std::int16_t Row, std::int16_t Col);
+    void Update_User_Defined_Variable_List(const Variant& Variable_List_Array);
+    const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
+
+    // --- Children, for front ends and tests ----------------------------------------------
+    Host_Grid& GridEditor() { return grid_; }
+    const Host_Grid& GridEditor() const { return grid_; }
+    Text_Box& TextEditor() { return *text_editor_; }
+    Widget_Array<Combo_Box>& ComboEditor() { return combo_editor_; }
+    Widget_Array<Command_Button>& PopUpEditor() { return popup_editor_; }
+    Text_Box& Tab_Focus(int n) { return *tab_focus_.at(static_cast<size_t>(n - 1)); }
+    Picture_Box& CheckBox_On() { return *checkbox_on_; }
+    Picture_Box& CheckBox_Off() { return *checkbox_off_; }
+    Picture_Box& Picture1() { return *picture1_; }
+    Picture_Box& PicLine() { return *pic_line_; }
+    Text_Box& Text2() { return *text2_; }
+    Timer& Timer1() { return *timer1_; }
+    Host_Form* Parent_Form() const { return parent_form_; }
+    Platform& Host_Platform() { return platform_; }
+
+    // --- State, read-only for front ends and tests ---------------------------------------
+    bool Updating_Grid() const { return updating_grid_; }
+    bool Suppress_Cell_Events() const { return suppress_cell_events_; }
+    bool Suppress_Combo_Dropdown() const { return suppress_combo_dropdown_; }
+    bool Left_Col_Always_Visible() const { return left_col_always_visible_; }
+    void Left_Col_Always_Visible(bool on) { left_col_always_visible_ = on; }
+    const Variant& Row_Color_Odd() const { return row_color_odd_; }
+    const Variant& Row_Color_Even() const { return row_color_even_; }
+    bool ReadOnly() const { return read_only_; }
+    bool Allow_New_Rows() const { return allow_new_rows_; }
+    bool Enter_New_Row() const { return enter_new_row_; }
+    std::int32_t Return_Key_Behavior() const { return return_key_behavior_; }
+    std::int32_t Gridline_Draw() const { return gridline_draw_; }
+    // The control's own back colour (a blocked cell has it).
+    Color Control_Back_Color() const { return back_color_; }
+    std::intptr_t Combo_Window_Handle(int col) const { return combo_window_handle_.at(Slot(col)); }
+    std::intptr_t Combo_List_Window_Handle(int col) const {
+        return combo_list_window_handle_.at(Slot(col));
+    }
+    std::intptr_t Combo_Old_Window_Procedure(int col) const {
+        return combo_old_window_procedure_.at(Slot(col));
+    }
+    std::intptr_t Combo_List_Old_Window_Procedure(int col) const {
+        return combo_list_old_window_procedure_.at(Slot(col));
+    }
+    // The message procedures this control installs on intercepted windows.
+    std::intptr_t Combo_Procedure() const { return Self() + 1; }
+    std::intptr_t Grid_Procedure() const { return Self() + 2; }
+    static constexpr int Max_Intercepted_Column = 1000;
+
+private:
+    friend class Control_Test_Access;
+    static size_t Slot(int col) { return static_cast<size_t>(col); }
+    std::intptr_t Self() const { return reinterpret_cast<std::intptr_t>(this); }
+
+    // Grid notifications.
+    void Grid_LeaveCell() override { GridEditor_LeaveCell(); }
+    void Grid_EnterCell() override { GridEditor_EnterCell(); }
+    void Grid_Changed() override {}
+
+    // Cell handlers of the grid: activation of the entered cell, commit of the left one.
+    void GridEditor_EnterCell();
+    void GridEditor_LeaveCell();
+    void GridEditor_Scroll();
+    void Place_Text_Editor();
+    // The text of the equation-mask entry, "" outside the mask.
+    std::string Mask_Text(int row, int col) const;
+    void Set_Mask_Text(int row, int col, const std::string& text);
+    void Reformat_Grid();
+
+    // Column table readers; a column outside the table reads as a plain text-box column.
+    std::int32_t Column_Editor(int col) const;
+    bool Column_Flag(int attribute, int col) const;
+
+    // Column set-up steps.
+    void Store_Column_Attributes(int j, const vekColumn& column, bool edit);
+    void Band_Column(int j);
+    void Style_Header(int j);
+    void Colour_Read_Only(int j);
+    void Prepare_Combo_Column(int j, bool edit);
+    void Prepare_Check_Box_Column(int j);
+    void Prepare_Divider_Column(int j);
+    void Install_Combo_Interception(int j);
+    void Remove_Combo_Interception(int j);
+    void Install_Grid_Interception();
+    void Remove_Grid_Interception();
+    // Selects the rectangle (row1, col1)-(row2, col2) with the grid's current cell at the first.
+    void Select(int row1, int col1, int row2, int col2);
+
+    void Mark_Changed(const std::string& name);
+    template <class Raise>
+    void Raise_Event(Raise raise) {
+        auto listeners = listeners_;
+        for (auto* l : listeners) raise(*l);
+    }
+
+    Platform& platform_;
+    Host_Grid grid_;
+    std::unique_ptr<Text_Box> text_editor_;
+    Widget_Array<Combo_Box> combo_editor_;
+    Widget_Array<Command_Button> popup_editor_;
+    std::vector<std::unique_ptr<Text_Box>> tab_focus_;
+    std::unique_ptr<Picture_Box> checkbox_on_, checkbox_off_, picture1_, pic_line_,
+        vertical_gridline_, arrow_green_, arrow_gray_;
+    std::unique_ptr<Text_Box> text1_, text2_;
+    std::unique_ptr<Timer> timer1_;
+    Host_Form* parent_form_ = nullptr;  // not owned
+    std::vector<vekGRID_Events*> listeners_;  // not owned
+
+    Variant_Array column_properties_{0, Col_Attr::Last, 0, 0};
+    Variant row_color_odd_ = Variant::From_Unsigned(0xCFFFFF);
+    Variant row_color_even_ = Variant::From_Unsigned(0xFFFFFF);
+    std::int32_t return_key_behavior_ = Changes_Col;
+    bool read_only_ = false;
+    bool enter_new_row_ = false;
+    std::int32_t gridline_draw_ = Both;
+    bool allow_new_rows_ = true;
+    bool left_col_always_visible_ = true;
+    bool updating_grid_ = false;
+    bool suppress_cell_events_ = false;
+    bool suppress_combo_dropdown_ = false;
+    Color back_color_ = Colors::Button_Face;
+    std::vector<std::intptr_t> combo_window_handle_ =
+        std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
+    std::vector<std::intptr_t> combo_list_window_handle_ =
+        std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
+    std::vector<std::intptr_t> combo_old_window_procedure_ =
+        std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
+    std::vector<std::intptr_t> combo_list_old_window_procedure_ =
+        std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
+    std::intptr_t grid_old_window_procedure_ = 0;
+    vekgrid::Equation_Mask equation_mask_;
+    std::int16_t previous_row_ = 0, previous_col_ = 0;
+    bool ignore_cell_change_ = false;
+    bool cell_change_pending_ = false;
+    std::string pending_previous_value_;
+};
+
+}  // namespace vekgrid

@@ -1,0 +1,82 @@
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+#include "vekgrid/formula/math_parser.h"
+#include "vekgrid/formula/text_to_double.h"
+
+namespace vekgrid {
+
+// Commit of the left cell: the editor's text goes to the cell and the equation mask; formulas
+// and feet-inch lengths are evaluated first. The change is reported on the next cell entry.
+void vekGRID::GridEditor_LeaveCell() {
+    if (ignore_cell_change_ || updating_grid_) return;
+    std::string old_text, new_text;
+    Ignore_Errors([&] { grid_.FocusRect(0); });
+    const int r = CurrentRow, k = CurrentCol;
+    if (r == 0 || k == 0) return;
+    const std::string t = text_editor_->Text();
+    switch (Column_Editor(k)) {
+        case TextBox: {
+            Ignore_Errors([&] { Hide_Editors(); });
+            old_text = Mask_Text(r, k);
+            new_text = t;
+            const bool formula = Column_Flag(Col_Attr::Formula, k);
+            const bool variables = Column_Flag(Col_Attr::Variables, k);
+            Ignore_Errors([&] { Set_Mask_Text(r, k, t); });
+            Ignore_Errors([&] {
+                std::string source = t;
+                if (formula && t.find('=') != std::string::npos) {
+                    auto result = variables ? Evaluate_Formula(source, platform_.Messages(),
+                                                               User_Defined_Variable_Array)
+                                            : Evaluate_Formula(source, platform_.Messages());
+                    grid_.TextMatrix(r, k, result[0]);
+                } else if (formula && t.find('-') != std::string::npos && t.find('-') >= 1) {
+                    grid_.TextMatrix(r, k,
+                                     Convert_Feet_Inches(source, platform_.Messages()).To_Text());
+                } else {
+                    grid_.TextMatrix(r, k, t);
+                }
+            });
+            break;
+        }
+        case ComboBox:
+            Ignore_Errors([&] { Hide_Editors(); });
+            old_text = Mask_Text(r, k);
+            Ignore_Errors([&] {
+                new_text = combo_editor_(k).Text();
+                grid_.TextMatrix(r, k, new_text);
+                Set_Mask_Text(r, k, grid_.TextMatrix(r, k));
+                if (Column_Flag(Col_Attr::Combo_Includes_PopUp, k)) popup_editor_(k).Visible(false);
+            });
+            break;
+        case CheckBox:
+            Ignore_Errors([&] { Set_Mask_Text(r, k, grid_.TextMatrix(r, k)); });
+            break;
+        case ProgressBar:
+            old_text = Mask_Text(r, k);
+            new_text = t;
+            Ignore_Errors([&] {
+                if (t != grid_.TextMatrix(r, k)) grid_.TextMatrix(r, k, t);
+            });
+            break;
+        case PopUp:
+            Ignore_Errors([&] {
+                Hide_Editors();
+                grid_.TextMatrix(r, k, t);
+                Set_Mask_Text(r, k, grid_.TextMatrix(r, k));
+                popup_editor_(k).Visible(false);
+            });
+            break;
+        default: break;
+    }
+    previous_row_ = static_cast<std::int16_t>(r);
+    previous_col_ = static_cast<std::int16_t>(k);
+    if (!suppress_cell_events_) {
+        Raise_Event([](vekGRID_Events& l) { l.LeaveCell(); });
+        if (new_text != old_text) {
+            cell_change_pending_ = true;
+            pending_previous_value_ = old_text;
+        }
+    }
+}
+
+}  // namespace vekgrid

@@ -1,0 +1,269 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "vekgrid/common/types.h"
+
+namespace vekgrid {
+
+// What the grid tells its owner. Cell leave and enter are raised synchronously from the
+// setters of Row, Col and the selection, before the setter returns.
+class Grid_Listener {
+public:
+    virtual ~Grid_Listener() = default;
+    virtual void Grid_LeaveCell() {}
+    virtual void Grid_EnterCell() {}
+    virtual void Grid_Click() {}
+    virtual void Grid_DblClick() {}
+    virtual void Grid_MouseDown(int /*button*/, int /*shift*/, double /*x*/, double /*y*/) {}
+    virtual void Grid_MouseMove(int /*button*/, int /*shift*/, double /*x*/, double /*y*/) {}
+    virtual void Grid_Scroll() {}
+    // Content, format or geometry changed; a view repaints.
+    virtual void Grid_Changed() {}
+};
+
+// Sort kinds of Sort.
+namespace Sort_Kind {
+constexpr int Generic_Ascending = 1;
+constexpr int Generic_Descending = 2;
+constexpr int Numeric_Ascending = 3;
+constexpr int Numeric_Descending = 4;
+}  // namespace Sort_Kind
+
+// Window style bits reported by Window_Style().
+namespace Window_Style_Bits {
+constexpr std::uint32_t Vertical_Scroll = 0x00200000;    // bit 21
+constexpr std::uint32_t Horizontal_Scroll = 0x00100000;  // bit 20
+}  // namespace Window_Style_Bits
+
+// The grid model behind the control: cell texts, sizes, formats, the current cell and the
+// selection. Row 0 is the fixed header row; FixedCols columns on the left are fixed.
+// Indices out of range throw Subscript_Out_Of_Range.
+//
+// Storage: one text and one format index per cell; formats are interned, so a million cells
+// with a handful of distinct looks cost little more than their texts.
+class Host_Grid {
+public:
+    Host_Grid();
+    ~Host_Grid();
+    Host_Grid(const Host_Grid&) = delete;
+    Host_Grid& operator=(const Host_Grid&) = delete;
+
+    void Set_Listener(Grid_Listener* listener) { listener_ = listener; }
+
+    // Size. Shrinking keeps the current cell and selection inside the grid.
+    int Rows() const;
+    void Rows(int n);
+    int Cols() const;
+    void Cols(int n);
+    int FixedRows() const { return 1; }
+    int FixedCols() const;
+    void FixedCols(int n);
+
+    // Current cell and selection. Setting Row or Col collapses the selection onto the current
+    // cell and raises leave (old cell) then enter (new cell) when the cell changes.
+    int Row() const;
+    void Row(int r);
+    int Col() const;
+    void Col(int c);
+    int RowSel() const;
+    void RowSel(int r);
+    int ColSel() const;
+    void ColSel(int c);
+
+    int TopRow() const;
+    void TopRow(int r);
+    int LeftCol() const;
+    void LeftCol(int c);
+
+    const std::string& TextMatrix(int row, int col) const;
+    void TextMatrix(int row, int col, std::string text);
+    // The current cell's text; put fills the whole selection while FillStyle is 1.
+    const std::string& Text() const;
+    void Text(const std::string& text);
+
+    int FillStyle() const;
+    void FillStyle(int style);
+
+    int ColWidth(int col) const;
+    void ColWidth(int col, int twips);
+    int RowHeight(int row) const;
+    void RowHeight(int row, int twips);
+    int ColAlignment(int col) const;
+    void ColAlignment(int col, int alignment);
+    int ColPos(int col) const;  // left edge relative to the grid, after scrolling
+    int RowPos(int row) const;  // top edge relative to the grid, after scrolling
+
+    // Formats of the current cell (get) or of the current cell / selection (put, by FillStyle).
+    int CellAlignment() const;
+    void CellAlignment(int alignment);
+    int CellPictureAlignment() const;
+    void CellPictureAlignment(int alignment);
+    Picture CellPicture() const;
+    void CellPicture(Picture picture);
+    Color CellBackColor() const;
+    void CellBackColor(Color color);
+    Color CellForeColor() const;
+    void CellForeColor(Color color);
+    std::string CellFontName() const;
+    void CellFontName(const std::string& name);
+    double CellFontSize() const;
+    void CellFontSize(double size);
+    bool CellFontBold() const;
+    void CellFontBold(bool on);
+    bool CellFontItalic() const;
+    void CellFontItalic(bool on);
+    bool CellFontUnderline() const;
+    void CellFontUnderline(bool on);
+    bool CellFontStrikeThrough() const;
+    void CellFontStrikeThrough(bool on);
+
+    // Read access to any cell's resolved format, for views and tests.
+    struct Cell_Look {
+        Color back;
+        Color fore;
+        Font font;
+        int alignment;  // resolved: a cell without its own alignment takes its column's
+        Picture picture;
+        int picture_alignment;
+    };
+    Cell_Look Look(int row, int col) const;
+
+    // Current cell's rectangle, relative to the grid.
+    int CellLeft() const;
+    int CellTop() const;
+    int CellWidth() const;
+    int CellHeight() const;
+
+    // Pointer position in grid coordinates (twips); sets MouseRow / MouseCol.
+    void Pointer_At(double x, double y);
+    int MouseRow() const;
+    int MouseCol() const;
+
+    // Display options.
+    bool WordWrap() const { return word_wrap_; }
+    void WordWrap(bool on) { word_wrap_ = on; Changed(); }
+    int FocusRect() const { return focus_rect_; }
+    void FocusRect(int v) { focus_rect_ = v; Changed(); }
+    int HighLight() const { return highlight_; }
+    void HighLight(int v) { highlight_ = v; Changed(); }
+    Color BackColorSel() const { return back_color_sel_; }
+    void BackColorSel(Color c) { back_color_sel_ = c; Changed(); }
+    Color ForeColorSel() const { return fore_color_sel_; }
+    void ForeColorSel(Color c) { fore_color_sel_ = c; Changed(); }
+    int GridLines() const { return grid_lines_; }
+    void GridLines(int v) { grid_lines_ = v; Changed(); }
+    int GridLineWidth() const { return grid_line_width_; }
+    void GridLineWidth(int v) { grid_line_width_ = v; Changed(); }
+    Color GridColor() const { return grid_color_; }
+    void GridColor(Color c) { grid_color_ = c; Changed(); }
+    Color GridColorFixed() const { return grid_color_fixed_; }
+    void GridColorFixed(Color c) { grid_color_fixed_ = c; Changed(); }
+    bool Redraw() const { return redraw_; }
+    void Redraw(bool on) { redraw_ = on; Changed(); }
+    bool AllowBigSelection() const { return allow_big_selection_; }
+    void AllowBigSelection(bool on) { allow_big_selection_ = on; }
+    Color BackColor() const { return back_color_; }
+    void BackColor(Color c) { back_color_ = c; Changed(); }
+    Color BackColorBkg() const { return back_color_bkg_; }
+    void BackColorBkg(Color c) { back_color_bkg_ = c; Changed(); }
+    Color BackColorFixed() const { return back_color_fixed_; }
+    void BackColorFixed(Color c) { back_color_fixed_ = c; Changed(); }
+    Color ForeColor() const { return fore_color_; }
+    void ForeColor(Color c) { fore_color_ = c; Changed(); }
+    const vekgrid::Font& Font() const { return font_; }
+    void Font(const vekgrid::Font& f) { font_ = f; Changed(); }
+    Picture Grid_Picture() const { return picture_; }  // snapshot, supplied by a view
+    void Grid_Picture(Picture p) { picture_ = std::move(p); }
+    std::intptr_t hWnd() const { return hwnd_; }
+    // Scroll-bar bits, from the content size against the client size (Width x Height).
+    std::uint32_t Window_Style() const;
+
+    // Stable sort of rows Row..RowSel (either order) by column Col; whole rows move, formats
+    // included.
+    void Sort(int kind);
+    // Inserts a row at index (or at the end when index < 0); Tab separates cell texts.
+    void AddItem(std::string_view text, int index = -1);
+    void RemoveItem(int index);
+    // Empties the text of every cell.
+    void Clear();
+
+    bool Visible() const { return visible_; }
+    void Visible(bool on) { visible_ = on; Changed(); }
+    int Left() const { return left_; }
+    void Left(int v) { left_ = v; }
+    int Top() const { return top_; }
+    void Top(int v) { top_ = v; }
+    int Width() const { return width_; }
+    void Width(int v) { width_ = v; Changed(); }
+    int Height() const { return height_; }
+    void Height(int v) { height_ = v; Changed(); }
+    bool Enabled() const { return enabled_; }
+    void Enabled(bool on) { enabled_ = on; Changed(); }
+    void SetFocus() { has_focus_ = true; }
+    bool Has_Focus() const { return has_focus_; }
+    void Lose_Focus() { has_focus_ = false; }
+    void ZOrder(int position = 0) { z_order_ = position; }
+    int Z_Order() const { return z_order_; }
+
+    // Input from a view: the pointer went down / up at (x, y); these move the current cell
+    // like the original grid and raise the listener's notifications.
+    void User_Click(double x, double y);
+
+    // Memory held by cells and formats, for budgets and benchmarks.
+    size_t Memory_Bytes() const;
+
+private:
+    struct Format;
+    struct Format_Hash;
+    struct Cell {
+        std::string text;
+        std::uint32_t format = 0;  // index into formats_
+    };
+    template <class Edit>
+    void Edit_Formats(Edit edit);
+    std::uint32_t Intern(const Format& format);
+    const Format& Format_Of(int row, int col) const;
+    void Check_Cell(int row, int col) const;
+    void Move_Current(int row, int col);
+    void Changed();
+
+    Grid_Listener* listener_ = nullptr;  // not owned
+    std::vector<std::vector<Cell>> cells_;
+    std::vector<Format> formats_;
+    std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;
+    std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
+    std::vector<std::string> font_names_;
+    std::vector<int> col_width_, col_alignment_, row_height_;
+    int cols_ = 0;
+    int fixed_cols_ = 0;
+    int row_ = 0, col_ = 0, row_sel_ = 0, col_sel_ = 0;
+    int top_row_ = 1, left_col_ = 0;
+    int mouse_row_ = 0, mouse_col_ = 0;
+    int fill_style_ = 0;
+    bool word_wrap_ = false;
+    int focus_rect_ = 1;
+    int highlight_ = 1;
+    Color back_color_sel_ = 0x8000000D, fore_color_sel_ = 0x8000000E;
+    int grid_lines_ = 1;
+    int grid_line_width_ = 1;
+    Color grid_color_ = 0xC0C0C0, grid_color_fixed_ = 0x000000;
+    bool redraw_ = true;
+    bool allow_big_selection_ = true;
+    Color back_color_ = Colors::Window, back_color_bkg_ = 0x808080,
+          back_color_fixed_ = Colors::Button_Face, fore_color_ = Colors::Window_Text;
+    vekgrid::Font font_;
+    Picture picture_;
+    std::intptr_t hwnd_;
+    bool visible_ = true;
+    int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
+    bool enabled_ = true;
+    bool has_focus_ = false;
+    int z_order_ = 0;
+};
+
+}  // namespace vekgrid

@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "vekgrid/platform/message_box.h"
+#include "vekgrid/platform/services.h"
+#include "vekgrid/platform/widgets.h"
+
+namespace vekgrid {
+
+// Everything the control needs from the system it runs on. The headless platform implements
+// it for tests and command-line tools; a GUI front end implements it with real widgets.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual std::unique_ptr<Text_Box> Create_Text_Box(const std::string& name) = 0;
+    virtual std::unique_ptr<Combo_Box> Create_Combo_Box(const std::string& name) = 0;
+    virtual std::unique_ptr<Command_Button> Create_Command_Button(const std::string& name) = 0;
+    virtual std::unique_ptr<Picture_Box> Create_Picture_Box(const std::string& name) = 0;
+    virtual std::unique_ptr<Timer> Create_Timer() = 0;
+
+    virtual Message_Box& Messages() = 0;
+    virtual const Text_Metrics& Metrics() const = 0;
+    virtual Window_Registry& Windows() = 0;
+
+    // Posts a keystroke string such as "{DOWN 3}" to the focused widget.
+    virtual void Send_Keys(const std::string& keys) = 0;
+    // Runs pending user-interface messages.
+    virtual void Do_Events() = 0;
+
+    virtual int Twips_Per_Pixel_X() const = 0;
+    virtual int Twips_Per_Pixel_Y() const = 0;
+    virtual int Screen_Width() const = 0;   // twips
+    virtual int Screen_Height() const = 0;  // twips
+    // System metrics by the classic index (9: vertical scroll-box height, pixels).
+    virtual int System_Metric(int index) const = 0;
+
+    // True while the host is designing its form rather than running it.
+    virtual bool Design_Mode() const = 0;
+    // The form the control sits on, when there is one.
+    virtual Host_Form* Parent_Form() = 0;
+
+    // The widget that has the keyboard focus, or null.
+    virtual Widget* Focused() const = 0;
+};
+
+}  // namespace vekgrid
