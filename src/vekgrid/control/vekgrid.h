@@ -98,9 +98,15 @@ public:
     const Variant& Row_Color_Odd() const { return row_color_odd_; }
     const Variant& Row_Color_Even() const { return row_color_even_; }
     bool ReadOnly() const { return read_only_; }
+    void ReadOnly(bool on) { read_only_ = on, Mark_Changed("ReadOnly"); }
     bool Allow_New_Rows() const { return allow_new_rows_; }
+    void Allow_New_Rows(bool on) { allow_new_rows_ = on, Mark_Changed("Allow_New_Rows"); }
     bool Enter_New_Row() const { return enter_new_row_; }
+    void Enter_New_Row(bool on) { enter_new_row_ = on, Mark_Changed("Enter_New_Row"); }
     std::int32_t Return_Key_Behavior() const { return return_key_behavior_; }
+    void Return_Key_Behavior(std::int32_t v) {
+        return_key_behavior_ = v, Mark_Changed("Return_Key_Behavior");
+    }
     std::int32_t Gridline_Draw() const { return gridline_draw_; }
     // The control's own back colour (a blocked cell has it).
     Color Control_Back_Color() const { return back_color_; }

@@ -218,8 +218,21 @@ public:
     size_t Memory_Bytes() const;
 
 private:
-    struct Format;
-    struct Format_Hash;
+    // One distinct look; cells refer to it by index. Flags tell which values a cell has set.
+    struct Format {
+        bool has_back = false, has_fore = false;
+        Color back = 0, fore = 0;
+        std::int32_t font_name = -1;  // index into font_names_, -1: the grid font's
+        double font_size = 0;         // 0: the grid font's
+        std::int8_t bold = -1, italic = -1, underline = -1, strikethrough = -1;  // -1: grid's
+        std::int32_t alignment = Align::General;
+        std::uint32_t picture = 0;  // index + 1 into pictures_, 0: none
+        std::int32_t picture_alignment = 0;
+        bool operator==(const Format&) const = default;
+    };
+    struct Format_Hash {
+        size_t operator()(const Format& f) const noexcept;
+    };
     struct Cell {
         std::string text;
         std::uint32_t format = 0;  // index into formats_
