@@ -15,7 +15,7 @@ using namespace vekgrid;
 namespace {
 
 class Event_Printer : public vekGRID_Events {
-public:
+  public:
     void CellChanged(std::string& previous, std::string& value, double& row, double& col) override {
         std::cout << "  CellChanged(row " << row << ", col " << col << "): \"" << previous
                   << "\" -> \"" << value << "\"\n";
@@ -37,7 +37,8 @@ void Print(vekGRID& control) {
             if (look.picture) text = text == "1" ? "[x]" : "[ ]";
             bool right = look.alignment == Align::Right;
             std::cout << ' ' << (right ? std::right : std::left)
-                      << std::setw(static_cast<int>(widths[static_cast<size_t>(c)])) << text << " |";
+                      << std::setw(static_cast<int>(widths[static_cast<size_t>(c)])) << text
+                      << " |";
         }
         std::cout << '\n';
     }

@@ -11,7 +11,9 @@ constexpr Color kDefaultBarColor = 0xFF8080;
 constexpr int kDefaultWidth = 1500;
 constexpr int kHeaderHeight = 450;
 
-Color As_Color(const Variant& v) { return static_cast<Color>(v.To_Long()); }
+Color As_Color(const Variant& v) {
+    return static_cast<Color>(v.To_Long());
+}
 
 std::vector<std::string> Split_List(const std::string& list) {
     std::vector<std::string> items;
@@ -61,11 +63,20 @@ Variant vekGRID::Add_Column(vekColumn& NewColumn, bool Edit_Column) {
     Colour_Read_Only(j);
 
     switch (Column_Editor(j)) {
-        case ComboBox: Prepare_Combo_Column(j, Edit_Column); break;
-        case CheckBox: Prepare_Check_Box_Column(j); break;
-        case PopUp: Ignore_Errors([&] { popup_editor_.Load(j); }); break;
-        case Divider: Prepare_Divider_Column(j); break;
-        default: break;
+        case ComboBox:
+            Prepare_Combo_Column(j, Edit_Column);
+            break;
+        case CheckBox:
+            Prepare_Check_Box_Column(j);
+            break;
+        case PopUp:
+            Ignore_Errors([&] { popup_editor_.Load(j); });
+            break;
+        case Divider:
+            Prepare_Divider_Column(j);
+            break;
+        default:
+            break;
     }
 
     Ignore_Errors([&] { grid_.Row(row); });
@@ -86,7 +97,7 @@ void vekGRID::Store_Column_Attributes(int j, const vekColumn& c, bool edit) {
     auto& table = column_properties_;
     using namespace Col_Attr;
     table(Title, j) = c.Title().empty() ? "Column #" + std::to_string(j) : c.Title();
-    if (Column_Editor(j) == Divider && !table(Editor, j).Is_Empty()) table(Title, j) = "";
+    if (Column_Editor(j) == Divider) table(Title, j) = "";
     table(Editor, j) = c.Editor_Type();
     table(Display_Index, j) = c.Display_Index() == 0 ? std::int16_t(j) : c.Display_Index();
     table(Data_Type, j) = c.DataType();
@@ -135,10 +146,11 @@ void vekGRID::Style_Header(int j) {
     header_cell(0);
     grid_.WordWrap(true);
     header_cell(j);
-    for (int k = 0; k < grid_.Cols(); ++k) {
-        Select(0, k, 0, k);
-        grid_.CellAlignment(Align::Center);
-    }
+    // Every header cell centred; one fill over the header row does it for all columns.
+    grid_.FillStyle(1);
+    Select(0, 0, 0, grid_.Cols() - 1);
+    grid_.CellAlignment(Align::Center);
+    grid_.FillStyle(0);
 }
 
 void vekGRID::Colour_Read_Only(int j) {
@@ -153,7 +165,8 @@ void vekGRID::Colour_Read_Only(int j) {
 
 void vekGRID::Prepare_Combo_Column(int j, bool edit) {
     std::vector<std::string> items;
-    Ignore_Errors([&] { items = Split_List(column_properties_(Col_Attr::Combo_List, j).To_Text()); });
+    Ignore_Errors(
+        [&] { items = Split_List(column_properties_(Col_Attr::Combo_List, j).To_Text()); });
     if (!edit) {
         Ignore_Errors([&] { combo_editor_.Load(j); });
         Ignore_Errors([&] { combo_editor_(j).TabIndex(4); });

@@ -22,7 +22,7 @@ enum Cell_Alignment_Options : std::int32_t { Left_Align = 1, Center_Align = 4, R
 // A host's description of one column. A plain carrier: every value is stored as given and
 // read back unchanged; Add_Column copies the values and keeps no reference.
 class vekColumn {
-public:
+  public:
     const std::string& Title() const { return title_; }
     void Title(std::string v) { title_ = std::move(v); }
     std::int32_t Editor_Type() const { return editor_type_.To_Long(); }
@@ -68,7 +68,7 @@ public:
     bool ProgressBar_Use_Absolute_Range() const { return absolute_range_; }
     void ProgressBar_Use_Absolute_Range(bool v) { absolute_range_ = v; }
 
-private:
+  private:
     std::string title_;
     Variant editor_type_ = Variant(std::int32_t{TextBox});
     bool read_only_ = false;

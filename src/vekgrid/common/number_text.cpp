@@ -56,7 +56,8 @@ std::optional<double> Parse_Number(std::string_view text) {
     if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
     size_t mantissa_digits = 0;
     size_t start = i;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++mantissa_digits;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+        ++i, ++mantissa_digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
         while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
@@ -67,7 +68,8 @@ std::optional<double> Parse_Number(std::string_view text) {
         size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
         size_t exp_digits = 0;
-        while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) ++j, ++exp_digits;
+        while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
+            ++j, ++exp_digits;
         if (exp_digits == 0) return std::nullopt;
         i = j;
     }

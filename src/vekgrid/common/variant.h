@@ -10,7 +10,7 @@ namespace vekgrid {
 // Anything a host hands over by reference (a pop-up form, a colour object...). The control
 // only stores and compares these references.
 class Object {
-public:
+  public:
     virtual ~Object() = default;
 };
 using Object_Ref = std::shared_ptr<Object>;
@@ -19,7 +19,7 @@ class Variant;
 
 // A two-dimensional array with inclusive bounds in both dimensions.
 class Variant_Array {
-public:
+  public:
     Variant_Array(int lower1, int upper1, int lower2, int upper2);
     int Lower(int dimension) const { return dimension == 1 ? lower1_ : lower2_; }
     int Upper(int dimension) const { return dimension == 1 ? upper1_ : upper2_; }
@@ -29,7 +29,7 @@ public:
     // Grows or shrinks the second dimension, keeping what fits (like ReDim Preserve).
     void Resize_Second(int upper2);
 
-private:
+  private:
     size_t Index(int i, int j) const;
     int lower1_, upper1_, lower2_, upper2_;
     std::vector<Variant> cells_;
@@ -42,9 +42,9 @@ struct Empty {
 
 // The value type of table cells, arguments and properties.
 class Variant {
-public:
-    using Storage =
-        std::variant<Empty, bool, std::int16_t, std::int32_t, double, std::string, Object_Ref, Array_Ref>;
+  public:
+    using Storage = std::variant<Empty, bool, std::int16_t, std::int32_t, double, std::string,
+                                 Object_Ref, Array_Ref>;
 
     Variant() = default;
     Variant(bool v) : value_(v) {}
@@ -68,8 +68,8 @@ public:
     // Empty, or an empty text: the "nothing set" test callers use.
     bool Is_Blank() const;
 
-    std::string To_Text() const;  // empty -> "", Booleans -> "True"/"False"
-    double To_Double() const;     // throws Type_Mismatch when not numeric; empty -> 0
+    std::string To_Text() const;   // empty -> "", Booleans -> "True"/"False"
+    double To_Double() const;      // throws Type_Mismatch when not numeric; empty -> 0
     std::int32_t To_Long() const;  // rounds half to even, like the original's conversions
     bool To_Bool() const;          // numbers: non-zero; texts "True"/"False" or numeric
     const Object_Ref& To_Object() const;
@@ -78,7 +78,7 @@ public:
     const Storage& Value() const { return value_; }
     bool operator==(const Variant& other) const;
 
-private:
+  private:
     Storage value_;
 };
 

@@ -9,7 +9,7 @@ namespace vekgrid {
 // The control's events. Arguments passed by reference are writable by the host; for example
 // a BeforeRowPaste handler may change New_Row_Data before the row is pasted.
 class vekGRID_Events {
-public:
+  public:
     virtual ~vekGRID_Events() = default;
     virtual void PopUpClick(std::int16_t& /*Col_ID*/, Variant& /*Form_Object*/) {}
     virtual void BeforeRowPaste(double& /*Row_ID*/, Variant& /*New_Row_Data*/) {}

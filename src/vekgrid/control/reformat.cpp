@@ -4,7 +4,9 @@
 namespace vekgrid {
 
 namespace {
-Color As_Color(const Variant& v) { return static_cast<Color>(v.To_Long()); }
+Color As_Color(const Variant& v) {
+    return static_cast<Color>(v.To_Long());
+}
 }  // namespace
 
 // Restores the normal look of the whole grid: header, banding and each column's own format.
@@ -54,9 +56,12 @@ void vekGRID::Reformat_Grid() {
     });
     for (int c = 1; c < cols && c <= column_properties_.Upper(2); ++c) {
         Ignore_Errors([&] { Colour_Read_Only(c); });
-        Ignore_Errors([&] { grid_.ColAlignment(c, column_properties_(Col_Attr::Alignment, c).To_Long()); });
+        Ignore_Errors(
+            [&] { grid_.ColAlignment(c, column_properties_(Col_Attr::Alignment, c).To_Long()); });
         switch (Column_Editor(c)) {
-            case Divider: Ignore_Errors([&] { Prepare_Divider_Column(c); }); break;
+            case Divider:
+                Ignore_Errors([&] { Prepare_Divider_Column(c); });
+                break;
             case CheckBox:
                 Ignore_Errors([&] {
                     grid_.FillStyle(1);
@@ -71,7 +76,8 @@ void vekGRID::Reformat_Grid() {
                     grid_.FillStyle(0);
                 });
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     Ignore_Errors([&] { grid_.FillStyle(0); });

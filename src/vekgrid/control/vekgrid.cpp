@@ -119,7 +119,9 @@ void vekGRID::Resize(int width, int height) {
     Ignore_Errors([&] { GridEditor_Scroll(); });
 }
 
-void vekGRID::Add_Listener(vekGRID_Events& listener) { listeners_.push_back(&listener); }
+void vekGRID::Add_Listener(vekGRID_Events& listener) {
+    listeners_.push_back(&listener);
+}
 
 void vekGRID::Remove_Listener(vekGRID_Events& listener) {
     std::erase(listeners_, &listener);
@@ -148,7 +150,9 @@ bool vekGRID::Column_Flag(int attribute, int col) const {
     return flag.Is_Numeric() && flag.To_Bool();
 }
 
-bool vekGRID::Enabled() const { return grid_.Enabled(); }
+bool vekGRID::Enabled() const {
+    return grid_.Enabled();
+}
 
 void vekGRID::Enabled(bool on) {
     Ignore_Errors([&] { grid_.Enabled(on); });

@@ -25,7 +25,7 @@ enum Return_Key_Behaviors : std::int32_t { Changes_Row = 0, Changes_Col = 1 };
 // The control's routines are split by subsystem across the source folders (columns/,
 // editing/, rows/...); they all work on the state declared here.
 class vekGRID : private Grid_Listener {
-public:
+  public:
     // Start-up: the platform must outlive the control.
     explicit vekGRID(Platform& platform);
     ~vekGRID() override;
@@ -33,8 +33,8 @@ public:
     vekGRID& operator=(const vekGRID&) = delete;
 
     // --- Host side of the life cycle -----------------------------------------------------
-    void InitProperties();        // first placement on a form at design time
-    void Show();                  // shown at run time: binds the parent form
+    void InitProperties();               // first placement on a form at design time
+    void Show();                         // shown at run time: binds the parent form
     void Resize(int width, int height);  // the control's inner size in twips
     void Add_Listener(vekGRID_Events& listener);
     void Remove_Listener(vekGRID_Events& listener);
@@ -125,7 +125,7 @@ public:
     std::intptr_t Grid_Procedure() const { return Self() + 2; }
     static constexpr int Max_Intercepted_Column = 1000;
 
-private:
+  private:
     friend class Control_Test_Access;
     static size_t Slot(int col) { return static_cast<size_t>(col); }
     std::intptr_t Self() const { return reinterpret_cast<std::intptr_t>(this); }
@@ -181,7 +181,7 @@ private:
         vertical_gridline_, arrow_green_, arrow_gray_;
     std::unique_ptr<Text_Box> text1_, text2_;
     std::unique_ptr<Timer> timer1_;
-    Host_Form* parent_form_ = nullptr;  // not owned
+    Host_Form* parent_form_ = nullptr;        // not owned
     std::vector<vekGRID_Events*> listeners_;  // not owned
 
     Variant_Array column_properties_{0, Col_Attr::Last, 0, 0};

@@ -12,7 +12,7 @@ namespace vekgrid {
 // be unloaded; loading an index that exists fails.
 template <class W>
 class Widget_Array {
-public:
+  public:
     using Factory = std::function<std::unique_ptr<W>(int index)>;
     explicit Widget_Array(Factory factory) : factory_(std::move(factory)) { Load(0); }
 
@@ -38,7 +38,7 @@ public:
     }
     size_t Count() const { return members_.size(); }
 
-private:
+  private:
     Factory factory_;
     std::map<int, std::unique_ptr<W>> members_;
 };

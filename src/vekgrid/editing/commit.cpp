@@ -66,7 +66,8 @@ void vekGRID::GridEditor_LeaveCell() {
                 popup_editor_(k).Visible(false);
             });
             break;
-        default: break;
+        default:
+            break;
     }
     previous_row_ = static_cast<std::int16_t>(r);
     previous_col_ = static_cast<std::int16_t>(k);

@@ -8,7 +8,7 @@ namespace vekgrid {
 // columns 1..Cols. Rows hold no storage until an entry in them is written, so a large grid
 // with few formulas costs one small vector per row.
 class Equation_Mask {
-public:
+  public:
     Equation_Mask() = default;
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
@@ -20,7 +20,7 @@ public:
     void Resize(int rows, int cols, int insert_row = 0, int insert_col = 0, int delete_row = 0,
                 int delete_col = 0);
 
-private:
+  private:
     void Check(int row, int col) const;
     int rows_ = 1, cols_ = 1;
     std::vector<std::vector<std::string>> cells_ = std::vector<std::vector<std::string>>(1);

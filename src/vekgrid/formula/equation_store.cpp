@@ -15,8 +15,8 @@ void vekGRID::Set_Mask_Text(int row, int col, const std::string& text) {
 
 void vekGRID::Resize_Equation_Mask(std::int16_t Rows, std::int16_t Cols,
                                    std::int16_t Insert_New_Row_Index,
-                                   std::int16_t Insert_New_Col_Index,
-                                   std::int16_t Delete_Row_Index, std::int16_t Delete_Col_Index) {
+                                   std::int16_t Insert_New_Col_Index, std::int16_t Delete_Row_Index,
+                                   std::int16_t Delete_Col_Index) {
     Ignore_Errors([&] {
         equation_mask_.Resize(Rows, Cols, Insert_New_Row_Index, Insert_New_Col_Index,
                               Delete_Row_Index, Delete_Col_Index);
@@ -45,7 +45,8 @@ void vekGRID::Update_User_Defined_Variable_List(const Variant& Variable_List_Arr
             std::string source = Mask_Text(r, c);
             if (source.empty()) continue;
             Ignore_Errors([&] {
-                auto result = Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array);
+                auto result =
+                    Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array);
                 grid_.TextMatrix(r, c, result[0]);
             });
         }

@@ -13,7 +13,7 @@ namespace vekgrid {
 // What the grid tells its owner. Cell leave and enter are raised synchronously from the
 // setters of Row, Col and the selection, before the setter returns.
 class Grid_Listener {
-public:
+  public:
     virtual ~Grid_Listener() = default;
     virtual void Grid_LeaveCell() {}
     virtual void Grid_EnterCell() {}
@@ -47,7 +47,7 @@ constexpr std::uint32_t Horizontal_Scroll = 0x00100000;  // bit 20
 // Storage: one text and one format index per cell; formats are interned, so a million cells
 // with a handful of distinct looks cost little more than their texts.
 class Host_Grid {
-public:
+  public:
     Host_Grid();
     ~Host_Grid();
     Host_Grid(const Host_Grid&) = delete;
@@ -146,40 +146,85 @@ public:
 
     // Display options.
     bool WordWrap() const { return word_wrap_; }
-    void WordWrap(bool on) { word_wrap_ = on; Changed(); }
+    void WordWrap(bool on) {
+        word_wrap_ = on;
+        Changed();
+    }
     int FocusRect() const { return focus_rect_; }
-    void FocusRect(int v) { focus_rect_ = v; Changed(); }
+    void FocusRect(int v) {
+        focus_rect_ = v;
+        Changed();
+    }
     int HighLight() const { return highlight_; }
-    void HighLight(int v) { highlight_ = v; Changed(); }
+    void HighLight(int v) {
+        highlight_ = v;
+        Changed();
+    }
     Color BackColorSel() const { return back_color_sel_; }
-    void BackColorSel(Color c) { back_color_sel_ = c; Changed(); }
+    void BackColorSel(Color c) {
+        back_color_sel_ = c;
+        Changed();
+    }
     Color ForeColorSel() const { return fore_color_sel_; }
-    void ForeColorSel(Color c) { fore_color_sel_ = c; Changed(); }
+    void ForeColorSel(Color c) {
+        fore_color_sel_ = c;
+        Changed();
+    }
     int GridLines() const { return grid_lines_; }
-    void GridLines(int v) { grid_lines_ = v; Changed(); }
+    void GridLines(int v) {
+        grid_lines_ = v;
+        Changed();
+    }
     int GridLineWidth() const { return grid_line_width_; }
-    void GridLineWidth(int v) { grid_line_width_ = v; Changed(); }
+    void GridLineWidth(int v) {
+        grid_line_width_ = v;
+        Changed();
+    }
     Color GridColor() const { return grid_color_; }
-    void GridColor(Color c) { grid_color_ = c; Changed(); }
+    void GridColor(Color c) {
+        grid_color_ = c;
+        Changed();
+    }
     Color GridColorFixed() const { return grid_color_fixed_; }
-    void GridColorFixed(Color c) { grid_color_fixed_ = c; Changed(); }
+    void GridColorFixed(Color c) {
+        grid_color_fixed_ = c;
+        Changed();
+    }
     bool Redraw() const { return redraw_; }
-    void Redraw(bool on) { redraw_ = on; Changed(); }
+    void Redraw(bool on) {
+        redraw_ = on;
+        Changed();
+    }
     bool AllowBigSelection() const { return allow_big_selection_; }
     void AllowBigSelection(bool on) { allow_big_selection_ = on; }
     Color BackColor() const { return back_color_; }
-    void BackColor(Color c) { back_color_ = c; Changed(); }
+    void BackColor(Color c) {
+        back_color_ = c;
+        Changed();
+    }
     Color BackColorBkg() const { return back_color_bkg_; }
-    void BackColorBkg(Color c) { back_color_bkg_ = c; Changed(); }
+    void BackColorBkg(Color c) {
+        back_color_bkg_ = c;
+        Changed();
+    }
     Color BackColorFixed() const { return back_color_fixed_; }
-    void BackColorFixed(Color c) { back_color_fixed_ = c; Changed(); }
+    void BackColorFixed(Color c) {
+        back_color_fixed_ = c;
+        Changed();
+    }
     Color ForeColor() const { return fore_color_; }
-    void ForeColor(Color c) { fore_color_ = c; Changed(); }
+    void ForeColor(Color c) {
+        fore_color_ = c;
+        Changed();
+    }
     const vekgrid::Font& Font() const { return font_; }
-    void Font(const vekgrid::Font& f) { font_ = f; Changed(); }
+    void Font(const vekgrid::Font& f) {
+        font_ = f;
+        Changed();
+    }
     Picture Grid_Picture() const { return picture_; }  // snapshot, supplied by a view
     void Grid_Picture(Picture p) { picture_ = std::move(p); }
-    std::intptr_t hWnd() const { return hwnd_; }
+    std::intptr_t hWnd() const { return reinterpret_cast<std::intptr_t>(this); }
     // Scroll-bar bits, from the content size against the client size (Width x Height).
     std::uint32_t Window_Style() const;
 
@@ -193,17 +238,29 @@ public:
     void Clear();
 
     bool Visible() const { return visible_; }
-    void Visible(bool on) { visible_ = on; Changed(); }
+    void Visible(bool on) {
+        visible_ = on;
+        Changed();
+    }
     int Left() const { return left_; }
     void Left(int v) { left_ = v; }
     int Top() const { return top_; }
     void Top(int v) { top_ = v; }
     int Width() const { return width_; }
-    void Width(int v) { width_ = v; Changed(); }
+    void Width(int v) {
+        width_ = v;
+        Changed();
+    }
     int Height() const { return height_; }
-    void Height(int v) { height_ = v; Changed(); }
+    void Height(int v) {
+        height_ = v;
+        Changed();
+    }
     bool Enabled() const { return enabled_; }
-    void Enabled(bool on) { enabled_ = on; Changed(); }
+    void Enabled(bool on) {
+        enabled_ = on;
+        Changed();
+    }
     void SetFocus() { has_focus_ = true; }
     bool Has_Focus() const { return has_focus_; }
     void Lose_Focus() { has_focus_ = false; }
@@ -217,7 +274,7 @@ public:
     // Memory held by cells and formats, for budgets and benchmarks.
     size_t Memory_Bytes() const;
 
-private:
+  private:
     // One distinct look; cells refer to it by index. Flags tell which values a cell has set.
     struct Format {
         bool has_back = false, has_fore = false;
@@ -244,12 +301,18 @@ private:
     void Check_Cell(int row, int col) const;
     void Move_Current(int row, int col);
     void Changed();
+    bool Is_Fixed(int row, int col) const { return row < 1 || col < fixed_cols_; }
+    std::uint32_t Intern_Picture(const Picture& picture);
+    std::int32_t Intern_Font_Name(const std::string& name);
+    std::vector<Cell> New_Row() const { return std::vector<Cell>(static_cast<size_t>(cols_)); }
 
     Grid_Listener* listener_ = nullptr;  // not owned
     std::vector<std::vector<Cell>> cells_;
     std::vector<Format> formats_;
     std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;
     std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
+    std::unordered_map<const Image*, std::uint32_t> picture_index_;
+    long long total_row_height_ = 0;
     std::vector<std::string> font_names_;
     std::vector<int> col_width_, col_alignment_, row_height_;
     int cols_ = 0;
@@ -271,7 +334,6 @@ private:
           back_color_fixed_ = Colors::Button_Face, fore_color_ = Colors::Window_Text;
     vekgrid::Font font_;
     Picture picture_;
-    std::intptr_t hwnd_;
     bool visible_ = true;
     int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
     bool enabled_ = true;

@@ -4,8 +4,8 @@ namespace vekgrid::Msg {
 
 Answer Default_Answer(int style) {
     static constexpr Answer buttons[6][3] = {
-        {OK, OK, OK},           {OK, Cancel, Cancel}, {Abort, Retry, Ignore},
-        {Yes, No, Cancel},      {Yes, No, No},        {Retry, Cancel, Cancel},
+        {OK, OK, OK},      {OK, Cancel, Cancel}, {Abort, Retry, Ignore},
+        {Yes, No, Cancel}, {Yes, No, No},        {Retry, Cancel, Cancel},
     };
     int set = style & Button_Mask;
     if (set > 5) set = 0;

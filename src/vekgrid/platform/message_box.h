@@ -29,7 +29,7 @@ Answer Default_Answer(int style);
 
 // Shows a modal message and returns the button the user chose.
 class Message_Box {
-public:
+  public:
     virtual ~Message_Box() = default;
     virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
 };

@@ -11,7 +11,7 @@ namespace vekgrid {
 // Everything the control needs from the system it runs on. The headless platform implements
 // it for tests and command-line tools; a GUI front end implements it with real widgets.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     virtual std::unique_ptr<Text_Box> Create_Text_Box(const std::string& name) = 0;

@@ -19,8 +19,10 @@ void Window_Registry::RemoveProp(std::intptr_t window, const std::string& name) 
 
 std::intptr_t Window_Registry::Replace_Procedure(std::intptr_t window, std::intptr_t procedure) {
     std::intptr_t previous = Procedure(window);
-    if (procedure == window) procedures_.erase(window);
-    else procedures_[window] = procedure;
+    if (procedure == window)
+        procedures_.erase(window);
+    else
+        procedures_[window] = procedure;
     return previous;
 }
 

@@ -14,7 +14,7 @@ namespace vekgrid {
 
 // Text measurement in twips for a font.
 class Text_Metrics {
-public:
+  public:
     virtual ~Text_Metrics() = default;
     virtual int Text_Width(const std::string& text, const Font& font) const = 0;
     virtual int Text_Height(const std::string& text, const Font& font) const = 0;
@@ -24,7 +24,7 @@ public:
 
 // Named design-time values. A write equal to its default stores nothing.
 class Property_Bag {
-public:
+  public:
     virtual ~Property_Bag() = default;
     virtual Variant ReadProperty(const std::string& name, const Variant& default_value) = 0;
     virtual void WriteProperty(const std::string& name, const Variant& value,
@@ -33,27 +33,27 @@ public:
 
 // The form the control sits on. Closing listeners run before the form goes away.
 class Host_Form {
-public:
+  public:
     virtual ~Host_Form() = default;
     void Add_Closing_Listener(std::function<void()> listener) {
         closing_.push_back(std::move(listener));
     }
     void Clear_Closing_Listeners() { closing_.clear(); }
 
-protected:
+  protected:
     void Notify_Closing() {
         auto listeners = closing_;
         for (auto& l : listeners) l();
     }
 
-private:
+  private:
     std::vector<std::function<void()>> closing_;
 };
 
 // Window properties and replaced message procedures, the bookkeeping of window interception.
 // Procedures are opaque numbers; 0 means none.
 class Window_Registry {
-public:
+  public:
     virtual ~Window_Registry() = default;
     // False when the window refuses the property.
     virtual bool SetProp(std::intptr_t window, const std::string& name, std::intptr_t value);
@@ -65,7 +65,7 @@ public:
     size_t Property_Count() const { return props_.size(); }
     size_t Replaced_Count() const { return procedures_.size(); }
 
-private:
+  private:
     std::map<std::pair<std::intptr_t, std::string>, std::intptr_t> props_;
     std::map<std::intptr_t, std::intptr_t> procedures_;  // only windows whose procedure differs
 };

@@ -8,8 +8,10 @@ namespace vekgrid {
 
 void Widget::SetFocus() {
     if (!visible_ || !enabled_) throw Error("Invalid procedure call or argument");
-    if (On_Focus_Request) On_Focus_Request(*this);
-    else has_focus_ = true;
+    if (On_Focus_Request)
+        On_Focus_Request(*this);
+    else
+        has_focus_ = true;
 }
 
 void Text_Box::Text(std::string text) {
@@ -38,7 +40,9 @@ void Combo_Box::Clear() {
     Items_Cleared();
 }
 
-void Combo_Box::AddItem(std::string item) { items_.push_back(std::move(item)); }
+void Combo_Box::AddItem(std::string item) {
+    items_.push_back(std::move(item));
+}
 
 const std::string& Combo_Box::List(int index) const {
     if (index < 0 || index >= ListCount()) throw Subscript_Out_Of_Range();

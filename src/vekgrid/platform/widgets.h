@@ -13,7 +13,7 @@ namespace vekgrid {
 // overrides the setters to mirror the state onto a real widget (calling the base first), and
 // reports user input back through the same setters and the On_* callbacks.
 class Widget {
-public:
+  public:
     explicit Widget(std::string name) : name_(std::move(name)) {}
     virtual ~Widget() {
         if (On_Destroyed) On_Destroyed(*this);
@@ -58,7 +58,7 @@ public:
 
     std::function<void()> On_GotFocus, On_LostFocus;
 
-private:
+  private:
     std::string name_;
     bool visible_ = true, enabled_ = true;
     int left_ = 0, top_ = 0, width_ = 1200, height_ = 285;
@@ -69,7 +69,7 @@ private:
 };
 
 class Text_Box : public Widget {
-public:
+  public:
     using Widget::Widget;
     const std::string& Text() const { return text_; }
     virtual void Text(std::string text);
@@ -88,7 +88,7 @@ public:
 
     std::function<void()> On_Change;
 
-private:
+  private:
     std::string text_;
     int sel_start_ = 0, sel_length_ = 0;
     bool locked_ = false;
@@ -98,7 +98,7 @@ private:
 };
 
 class Combo_Box : public Widget {
-public:
+  public:
     using Widget::Widget;
     void Clear();
     virtual void AddItem(std::string item);
@@ -120,10 +120,10 @@ public:
 
     std::function<void()> On_Click;
 
-protected:
+  protected:
     virtual void Items_Cleared() {}
 
-private:
+  private:
     std::vector<std::string> items_;
     int list_index_ = -1;
     std::string text_;
@@ -133,7 +133,7 @@ private:
 };
 
 class Command_Button : public Widget {
-public:
+  public:
     using Widget::Widget;
     Color BackColor() const { return back_color_; }
     virtual void BackColor(Color c) { back_color_ = c; }
@@ -141,20 +141,20 @@ public:
     virtual void Picture(vekgrid::Picture p) { picture_ = std::move(p); }
     std::function<void()> On_Click;
 
-private:
+  private:
     Color back_color_ = Colors::Button_Face;
     vekgrid::Picture picture_;
 };
 
 class Picture_Box : public Widget {
-public:
+  public:
     using Widget::Widget;
     Color BackColor() const { return back_color_; }
     virtual void BackColor(Color c) { back_color_ = c; }
     const vekgrid::Picture& Picture() const { return picture_; }
     virtual void Picture(vekgrid::Picture p) { picture_ = std::move(p); }
 
-private:
+  private:
     Color back_color_ = Colors::Button_Face;
     vekgrid::Picture picture_;
 };
@@ -162,7 +162,7 @@ private:
 // Fires On_Tick every Interval milliseconds while enabled. The headless timer fires only when
 // the host or a test calls Tick().
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     int Interval() const { return interval_; }
     virtual void Interval(int ms) { interval_ = ms; }
@@ -173,7 +173,7 @@ public:
     }
     std::function<void()> On_Tick;
 
-private:
+  private:
     int interval_ = 0;
     bool enabled_ = false;
 };

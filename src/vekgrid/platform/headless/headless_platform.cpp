@@ -61,21 +61,6 @@ int Headless_Text_Metrics::Line_Count(const std::string& text, const Font& font,
     return std::max(lines, 1);
 }
 
-Variant Headless_Property_Bag::ReadProperty(const std::string& name, const Variant& default_value) {
-    auto it = values.find(name);
-    return it == values.end() ? default_value : it->second;
-}
-
-void Headless_Property_Bag::WriteProperty(const std::string& name, const Variant& value,
-                                          const Variant& default_value) {
-    write_order.push_back(name);
-    if (value == default_value && value.Value().index() == default_value.Value().index()) {
-        values.erase(name);
-        return;
-    }
-    values[name] = value;
-}
-
 void Headless_Platform::Attach(Widget& widget) {
     widget.On_Focus_Request = [this](Widget& w) { Give_Focus(&w); };
     widget.On_Destroyed = [this](Widget& w) {
@@ -98,7 +83,8 @@ void Headless_Platform::Give_Focus(Widget* widget) {
 }
 
 template <class T>
-static std::unique_ptr<T> Make(const std::string& name, const std::function<void(Widget&)>& attach) {
+static std::unique_ptr<T> Make(const std::string& name,
+                               const std::function<void(Widget&)>& attach) {
     auto widget = std::make_unique<T>(name);
     attach(*widget);
     return widget;
@@ -116,6 +102,8 @@ std::unique_ptr<Command_Button> Headless_Platform::Create_Command_Button(const s
 std::unique_ptr<Picture_Box> Headless_Platform::Create_Picture_Box(const std::string& name) {
     return Make<Picture_Box>(name, [this](Widget& w) { Attach(w); });
 }
-std::unique_ptr<Timer> Headless_Platform::Create_Timer() { return std::make_unique<Timer>(); }
+std::unique_ptr<Timer> Headless_Platform::Create_Timer() {
+    return std::make_unique<Timer>();
+}
 
 }  // namespace vekgrid

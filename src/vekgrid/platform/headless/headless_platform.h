@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/platform/file_property_bag.h"
 #include "vekgrid/platform/headless/recording_message_box.h"
 #include "vekgrid/platform/platform.h"
 
@@ -11,7 +12,7 @@ namespace vekgrid {
 // Deterministic metrics: at 8.25 points a character is 90 twips wide and a line 195 twips
 // high; both scale with the font size. Words break at spaces.
 class Headless_Text_Metrics : public Text_Metrics {
-public:
+  public:
     int Text_Width(const std::string& text, const Font& font) const override;
     int Text_Height(const std::string& text, const Font& font) const override;
     int Line_Count(const std::string& text, const Font& font, int width) const override;
@@ -19,24 +20,26 @@ public:
     static int Line_Height(const Font& font);
 };
 
-class Headless_Property_Bag : public Property_Bag {
-public:
-    Variant ReadProperty(const std::string& name, const Variant& default_value) override;
+// A property bag that also records the order of writes.
+class Headless_Property_Bag : public File_Property_Bag {
+  public:
     void WriteProperty(const std::string& name, const Variant& value,
-                       const Variant& default_value) override;
-    std::map<std::string, Variant> values;
+                       const Variant& default_value) override {
+        write_order.push_back(name);
+        File_Property_Bag::WriteProperty(name, value, default_value);
+    }
     std::vector<std::string> write_order;
 };
 
 class Headless_Form : public Host_Form {
-public:
+  public:
     void Close() { Notify_Closing(); }
 };
 
 // A platform with no screen: widgets keep their state, message boxes are recorded and
 // answered from a script, keystrokes sent are recorded.
 class Headless_Platform : public Platform {
-public:
+  public:
     std::unique_ptr<Text_Box> Create_Text_Box(const std::string& name) override;
     std::unique_ptr<Combo_Box> Create_Combo_Box(const std::string& name) override;
     std::unique_ptr<Command_Button> Create_Command_Button(const std::string& name) override;
@@ -71,7 +74,7 @@ public:
     int events_processed = 0;
     bool design_mode = false;
 
-private:
+  private:
     void Attach(Widget& widget);
     Widget* focused_ = nullptr;
 };

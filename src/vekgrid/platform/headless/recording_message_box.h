@@ -9,7 +9,7 @@ namespace vekgrid {
 
 // Records every message shown and answers from a script, else with the style's default button.
 class Recording_Message_Box : public Message_Box {
-public:
+  public:
     struct Call {
         std::string text;
         int style;

@@ -1,0 +1,583 @@
+#include "vekgrid/hostgrid/host_grid.h"
+
+#include <algorithm>
+#include <cctype>
+#include <numeric>
+
+#include "vekgrid/common/errors.h"
+#include "vekgrid/common/number_text.h"
+
+namespace vekgrid {
+
+namespace {
+constexpr int kDefaultRowHeight = 240;
+constexpr int kDefaultColWidth = 960;
+constexpr int kScrollBarTwips = 255;
+
+int Compare_Text_Case_Insensitive(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int x = std::tolower(static_cast<unsigned char>(a[i]));
+        int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+}  // namespace
+
+size_t Host_Grid::Format_Hash::operator()(const Format& f) const noexcept {
+    size_t h = std::hash<std::uint64_t>{}((std::uint64_t{f.back} << 32) | f.fore);
+    auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+    mix(static_cast<size_t>(f.has_back) | static_cast<size_t>(f.has_fore) << 1);
+    mix(static_cast<size_t>(f.font_name + 1));
+    mix(std::hash<double>{}(f.font_size));
+    mix(static_cast<size_t>((f.bold + 1) | (f.italic + 1) << 2 | (f.underline + 1) << 4 |
+                            (f.strikethrough + 1) << 6));
+    mix(static_cast<size_t>(f.alignment));
+    mix(f.picture);
+    mix(static_cast<size_t>(f.picture_alignment));
+    return h;
+}
+
+Host_Grid::Host_Grid() {
+    formats_.push_back(Format{});
+    format_index_.emplace(formats_[0], 0);
+    Cols(2);
+    Rows(2);
+    fixed_cols_ = 1;
+}
+
+Host_Grid::~Host_Grid() = default;
+
+void Host_Grid::Changed() {
+    if (listener_) listener_->Grid_Changed();
+}
+
+void Host_Grid::Check_Cell(int row, int col) const {
+    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) throw Subscript_Out_Of_Range();
+}
+
+// --- size -----------------------------------------------------------------------------
+
+int Host_Grid::Rows() const {
+    return static_cast<int>(cells_.size());
+}
+
+void Host_Grid::Rows(int n) {
+    if (n < 0) throw Invalid_Argument("Invalid Row value");
+    const int old = Rows();
+    if (n < old) {
+        for (int r = n; r < old; ++r) total_row_height_ -= row_height_[static_cast<size_t>(r)];
+        cells_.resize(static_cast<size_t>(n));
+        row_height_.resize(static_cast<size_t>(n));
+    } else {
+        cells_.reserve(static_cast<size_t>(n));
+        for (int r = old; r < n; ++r) cells_.push_back(New_Row());
+        row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);
+        total_row_height_ += static_cast<long long>(n - old) * kDefaultRowHeight;
+    }
+    const int last = std::max(0, n - 1);
+    row_ = std::min(row_, last);
+    row_sel_ = std::min(row_sel_, last);
+    top_row_ = std::clamp(top_row_, std::min(1, last), last);
+    Changed();
+}
+
+int Host_Grid::Cols() const {
+    return cols_;
+}
+
+void Host_Grid::Cols(int n) {
+    if (n < 0) throw Invalid_Argument("Invalid Col value");
+    for (auto& row : cells_) row.resize(static_cast<size_t>(n));
+    col_width_.resize(static_cast<size_t>(n), kDefaultColWidth);
+    col_alignment_.resize(static_cast<size_t>(n), Align::General);
+    cols_ = n;
+    fixed_cols_ = std::min(fixed_cols_, n);
+    const int last = std::max(0, n - 1);
+    col_ = std::min(col_, last);
+    col_sel_ = std::min(col_sel_, last);
+    left_col_ = std::clamp(left_col_, std::min(fixed_cols_, last), last);
+    Changed();
+}
+
+int Host_Grid::FixedCols() const {
+    return fixed_cols_;
+}
+
+void Host_Grid::FixedCols(int n) {
+    if (n < 0 || n > cols_) throw Invalid_Argument("Invalid FixedCols value");
+    fixed_cols_ = n;
+    left_col_ = std::max(left_col_, std::min(n, cols_ - 1));
+    Changed();
+}
+
+// --- current cell and selection -------------------------------------------------------
+
+void Host_Grid::Move_Current(int row, int col) {
+    Check_Cell(row, col);
+    const bool moves = row != row_ || col != col_;
+    if (moves && listener_) listener_->Grid_LeaveCell();
+    row_ = row_sel_ = row;
+    col_ = col_sel_ = col;
+    if (moves && listener_) listener_->Grid_EnterCell();
+}
+
+int Host_Grid::Row() const {
+    return row_;
+}
+void Host_Grid::Row(int r) {
+    Move_Current(r, col_);
+}
+int Host_Grid::Col() const {
+    return col_;
+}
+void Host_Grid::Col(int c) {
+    Move_Current(row_, c);
+}
+int Host_Grid::RowSel() const {
+    return row_sel_;
+}
+void Host_Grid::RowSel(int r) {
+    Check_Cell(r, col_);
+    row_sel_ = r;
+}
+int Host_Grid::ColSel() const {
+    return col_sel_;
+}
+void Host_Grid::ColSel(int c) {
+    Check_Cell(row_, c);
+    col_sel_ = c;
+}
+
+int Host_Grid::TopRow() const {
+    return top_row_;
+}
+void Host_Grid::TopRow(int r) {
+    if (Rows() < 2) return;
+    int clamped = std::clamp(r, 1, Rows() - 1);
+    if (clamped == top_row_) return;
+    top_row_ = clamped;
+    if (listener_) listener_->Grid_Scroll();
+    Changed();
+}
+int Host_Grid::LeftCol() const {
+    return left_col_;
+}
+void Host_Grid::LeftCol(int c) {
+    if (cols_ <= fixed_cols_) return;
+    int clamped = std::clamp(c, fixed_cols_, cols_ - 1);
+    if (clamped == left_col_) return;
+    left_col_ = clamped;
+    if (listener_) listener_->Grid_Scroll();
+    Changed();
+}
+
+// --- texts ----------------------------------------------------------------------------
+
+const std::string& Host_Grid::TextMatrix(int row, int col) const {
+    Check_Cell(row, col);
+    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text;
+}
+
+void Host_Grid::TextMatrix(int row, int col, std::string text) {
+    Check_Cell(row, col);
+    cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text = std::move(text);
+    Changed();
+}
+
+const std::string& Host_Grid::Text() const {
+    return TextMatrix(row_, col_);
+}
+
+void Host_Grid::Text(const std::string& text) {
+    Check_Cell(row_, col_);
+    if (fill_style_ == 0) {
+        TextMatrix(row_, col_, text);
+        return;
+    }
+    for (int r = std::min(row_, row_sel_); r <= std::max(row_, row_sel_); ++r)
+        for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c)
+            cells_[static_cast<size_t>(r)][static_cast<size_t>(c)].text = text;
+    Changed();
+}
+
+int Host_Grid::FillStyle() const {
+    return fill_style_;
+}
+void Host_Grid::FillStyle(int style) {
+    if (style != 0 && style != 1) throw Invalid_Argument("Invalid FillStyle value");
+    fill_style_ = style;
+}
+
+// --- sizes ----------------------------------------------------------------------------
+
+int Host_Grid::ColWidth(int col) const {
+    Check_Cell(0, col);
+    return col_width_[static_cast<size_t>(col)];
+}
+void Host_Grid::ColWidth(int col, int twips) {
+    Check_Cell(0, col);
+    if (twips < -1) throw Invalid_Argument("Invalid ColWidth value");
+    col_width_[static_cast<size_t>(col)] = twips < 0 ? kDefaultColWidth : twips;
+    Changed();
+}
+int Host_Grid::RowHeight(int row) const {
+    if (row < 0 || row >= Rows()) throw Subscript_Out_Of_Range();
+    return row_height_[static_cast<size_t>(row)];
+}
+void Host_Grid::RowHeight(int row, int twips) {
+    if (row < 0 || row >= Rows()) throw Subscript_Out_Of_Range();
+    if (twips < -1) throw Invalid_Argument("Invalid RowHeight value");
+    int& height = row_height_[static_cast<size_t>(row)];
+    total_row_height_ += (twips < 0 ? kDefaultRowHeight : twips) - height;
+    height = twips < 0 ? kDefaultRowHeight : twips;
+    Changed();
+}
+int Host_Grid::ColAlignment(int col) const {
+    Check_Cell(0, col);
+    return col_alignment_[static_cast<size_t>(col)];
+}
+void Host_Grid::ColAlignment(int col, int alignment) {
+    Check_Cell(0, col);
+    col_alignment_[static_cast<size_t>(col)] = alignment;
+    Changed();
+}
+
+int Host_Grid::ColPos(int col) const {
+    Check_Cell(0, col);
+    int x = 0;
+    for (int c = 0; c < std::min(col, fixed_cols_); ++c) x += col_width_[static_cast<size_t>(c)];
+    if (col < fixed_cols_) return x;
+    if (col >= left_col_)
+        for (int c = left_col_; c < col; ++c) x += col_width_[static_cast<size_t>(c)];
+    else
+        for (int c = col; c < left_col_; ++c) x -= col_width_[static_cast<size_t>(c)];
+    return x;
+}
+
+int Host_Grid::RowPos(int row) const {
+    if (row < 0 || row >= Rows()) throw Subscript_Out_Of_Range();
+    if (row == 0) return 0;
+    int y = row_height_[0];
+    if (row >= top_row_)
+        for (int r = top_row_; r < row; ++r) y += row_height_[static_cast<size_t>(r)];
+    else
+        for (int r = row; r < top_row_; ++r) y -= row_height_[static_cast<size_t>(r)];
+    return y;
+}
+
+int Host_Grid::CellLeft() const {
+    return ColPos(col_);
+}
+int Host_Grid::CellTop() const {
+    return RowPos(row_);
+}
+int Host_Grid::CellWidth() const {
+    return ColWidth(col_);
+}
+int Host_Grid::CellHeight() const {
+    return RowHeight(row_);
+}
+
+void Host_Grid::Pointer_At(double x, double y) {
+    // Fixed parts first, then the scrolled ones; past the last cell the last one counts.
+    int row = Rows() - 1;
+    double top = 0;
+    auto hit_row = [&](int r) {
+        top += row_height_[static_cast<size_t>(r)];
+        return y < top;
+    };
+    if (Rows() > 0 && hit_row(0))
+        row = 0;
+    else
+        for (int r = top_row_; r < Rows(); ++r)
+            if (hit_row(r)) {
+                row = r;
+                break;
+            }
+    int col = cols_ - 1;
+    double left = 0;
+    bool found = false;
+    for (int c = 0; c < fixed_cols_ && !found; ++c)
+        if (x < (left += col_width_[static_cast<size_t>(c)])) col = c, found = true;
+    for (int c = left_col_; c < cols_ && !found; ++c)
+        if (x < (left += col_width_[static_cast<size_t>(c)])) col = c, found = true;
+    mouse_row_ = std::max(row, 0);
+    mouse_col_ = std::max(col, 0);
+}
+
+int Host_Grid::MouseRow() const {
+    return mouse_row_;
+}
+int Host_Grid::MouseCol() const {
+    return mouse_col_;
+}
+
+void Host_Grid::User_Click(double x, double y) {
+    Pointer_At(x, y);
+    if (mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ && mouse_col_ < cols_ && mouse_row_ < Rows())
+        Move_Current(mouse_row_, mouse_col_);
+    if (listener_) listener_->Grid_Click();
+}
+
+std::uint32_t Host_Grid::Window_Style() const {
+    long long width = std::accumulate(col_width_.begin(), col_width_.end(), 0LL);
+    bool vertical = total_row_height_ > height_;
+    bool horizontal = width > width_ - (vertical ? kScrollBarTwips : 0);
+    if (!vertical && horizontal) vertical = total_row_height_ > height_ - kScrollBarTwips;
+    return (vertical ? Window_Style_Bits::Vertical_Scroll : 0u) |
+           (horizontal ? Window_Style_Bits::Horizontal_Scroll : 0u);
+}
+
+// --- formats --------------------------------------------------------------------------
+
+std::uint32_t Host_Grid::Intern(const Format& format) {
+    auto [it, inserted] =
+        format_index_.emplace(format, static_cast<std::uint32_t>(formats_.size()));
+    if (inserted) formats_.push_back(format);
+    return it->second;
+}
+
+std::uint32_t Host_Grid::Intern_Picture(const Picture& picture) {
+    if (!picture) return 0;
+    auto [it, inserted] =
+        picture_index_.emplace(picture.get(), static_cast<std::uint32_t>(pictures_.size() + 1));
+    if (inserted) pictures_.push_back(picture);
+    return it->second;
+}
+
+std::int32_t Host_Grid::Intern_Font_Name(const std::string& name) {
+    auto it = std::find(font_names_.begin(), font_names_.end(), name);
+    if (it != font_names_.end()) return static_cast<std::int32_t>(it - font_names_.begin());
+    font_names_.push_back(name);
+    return static_cast<std::int32_t>(font_names_.size() - 1);
+}
+
+const Host_Grid::Format& Host_Grid::Format_Of(int row, int col) const {
+    Check_Cell(row, col);
+    return formats_[cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].format];
+}
+
+// Applies an edit to the format of the current cell, or of the selection when FillStyle is 1.
+// Cells that shared a format share the edited one, so each distinct format is edited once.
+template <class Edit>
+void Host_Grid::Edit_Formats(Edit edit) {
+    Check_Cell(row_, col_);
+    int r1 = row_, r2 = row_, c1 = col_, c2 = col_;
+    if (fill_style_ == 1) {
+        r1 = std::min(row_, row_sel_), r2 = std::max(row_, row_sel_);
+        c1 = std::min(col_, col_sel_), c2 = std::max(col_, col_sel_);
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> cache;  // old -> new, few entries
+    for (int r = r1; r <= r2; ++r) {
+        auto& line = cells_[static_cast<size_t>(r)];
+        for (int c = c1; c <= c2; ++c) {
+            std::uint32_t& index = line[static_cast<size_t>(c)].format;
+            auto hit = std::find_if(cache.begin(), cache.end(),
+                                    [&](const auto& p) { return p.first == index; });
+            if (hit != cache.end()) {
+                index = hit->second;
+                continue;
+            }
+            Format edited = formats_[index];
+            edit(edited);
+            std::uint32_t result = Intern(edited);
+            if (cache.size() >= 64) cache.erase(cache.begin());
+            cache.emplace_back(index, result);
+            index = result;
+        }
+    }
+    Changed();
+}
+
+int Host_Grid::CellAlignment() const {
+    return Format_Of(row_, col_).alignment;
+}
+void Host_Grid::CellAlignment(int alignment) {
+    Edit_Formats([&](Format& f) { f.alignment = alignment; });
+}
+int Host_Grid::CellPictureAlignment() const {
+    return Format_Of(row_, col_).picture_alignment;
+}
+void Host_Grid::CellPictureAlignment(int alignment) {
+    Edit_Formats([&](Format& f) { f.picture_alignment = alignment; });
+}
+Picture Host_Grid::CellPicture() const {
+    auto index = Format_Of(row_, col_).picture;
+    return index ? pictures_[index - 1] : nullptr;
+}
+void Host_Grid::CellPicture(Picture picture) {
+    std::uint32_t index = Intern_Picture(picture);
+    Edit_Formats([&](Format& f) { f.picture = index; });
+}
+Color Host_Grid::CellBackColor() const {
+    return Look(row_, col_).back;
+}
+void Host_Grid::CellBackColor(Color color) {
+    Edit_Formats([&](Format& f) { f.has_back = true, f.back = color; });
+}
+Color Host_Grid::CellForeColor() const {
+    return Look(row_, col_).fore;
+}
+void Host_Grid::CellForeColor(Color color) {
+    Edit_Formats([&](Format& f) { f.has_fore = true, f.fore = color; });
+}
+std::string Host_Grid::CellFontName() const {
+    return Look(row_, col_).font.name;
+}
+void Host_Grid::CellFontName(const std::string& name) {
+    std::int32_t index = Intern_Font_Name(name);
+    Edit_Formats([&](Format& f) { f.font_name = index; });
+}
+double Host_Grid::CellFontSize() const {
+    return Look(row_, col_).font.size;
+}
+void Host_Grid::CellFontSize(double size) {
+    if (!(size > 0 && size < 2048)) throw Invalid_Argument("Invalid font size");
+    Edit_Formats([&](Format& f) { f.font_size = size; });
+}
+bool Host_Grid::CellFontBold() const {
+    return Look(row_, col_).font.bold;
+}
+void Host_Grid::CellFontBold(bool on) {
+    Edit_Formats([&](Format& f) { f.bold = on; });
+}
+bool Host_Grid::CellFontItalic() const {
+    return Look(row_, col_).font.italic;
+}
+void Host_Grid::CellFontItalic(bool on) {
+    Edit_Formats([&](Format& f) { f.italic = on; });
+}
+bool Host_Grid::CellFontUnderline() const {
+    return Look(row_, col_).font.underline;
+}
+void Host_Grid::CellFontUnderline(bool on) {
+    Edit_Formats([&](Format& f) { f.underline = on; });
+}
+bool Host_Grid::CellFontStrikeThrough() const {
+    return Look(row_, col_).font.strikethrough;
+}
+void Host_Grid::CellFontStrikeThrough(bool on) {
+    Edit_Formats([&](Format& f) { f.strikethrough = on; });
+}
+
+Host_Grid::Cell_Look Host_Grid::Look(int row, int col) const {
+    const Format& f = Format_Of(row, col);
+    Cell_Look look;
+    look.back = f.has_back ? f.back : Is_Fixed(row, col) ? back_color_fixed_ : back_color_;
+    look.fore = f.has_fore ? f.fore : fore_color_;
+    look.font = font_;
+    if (f.font_name >= 0) look.font.name = font_names_[static_cast<size_t>(f.font_name)];
+    if (f.font_size > 0) look.font.size = f.font_size;
+    if (f.bold >= 0) look.font.bold = f.bold;
+    if (f.italic >= 0) look.font.italic = f.italic;
+    if (f.underline >= 0) look.font.underline = f.underline;
+    if (f.strikethrough >= 0) look.font.strikethrough = f.strikethrough;
+    look.alignment =
+        f.alignment != Align::General ? f.alignment : col_alignment_[static_cast<size_t>(col)];
+    if (look.alignment == Align::General)
+        look.alignment = Parse_Number(TextMatrix(row, col)) ? Align::Right : Align::Left;
+    look.picture = f.picture ? pictures_[f.picture - 1] : nullptr;
+    look.picture_alignment = f.picture_alignment;
+    return look;
+}
+
+// --- rows -----------------------------------------------------------------------------
+
+void Host_Grid::Sort(int kind) {
+    if (kind < Sort_Kind::Generic_Ascending || kind > Sort_Kind::Numeric_Descending) return;
+    Check_Cell(row_, col_);
+    const int first = std::max(1, std::min(row_, row_sel_));
+    const int last = std::max(row_, row_sel_);
+    if (last <= first) return;
+    const auto col = static_cast<size_t>(col_);
+    const bool numeric = kind >= Sort_Kind::Numeric_Ascending;
+    const bool descending =
+        kind == Sort_Kind::Generic_Descending || kind == Sort_Kind::Numeric_Descending;
+    struct Key {
+        int row;
+        bool is_number;
+        double number;
+    };
+    std::vector<Key> keys;
+    keys.reserve(static_cast<size_t>(last - first + 1));
+    for (int r = first; r <= last; ++r) {
+        auto n = Parse_Number(cells_[static_cast<size_t>(r)][col].text);
+        keys.push_back({r, n.has_value(), n.value_or(0)});
+    }
+    auto compare = [&](const Key& a, const Key& b) -> int {
+        if (numeric || (a.is_number && b.is_number))
+            return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+        return Compare_Text_Case_Insensitive(cells_[static_cast<size_t>(a.row)][col].text,
+                                             cells_[static_cast<size_t>(b.row)][col].text);
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        int order = compare(a, b);
+        return descending ? order > 0 : order < 0;
+    });
+    std::vector<std::vector<Cell>> moved;
+    std::vector<int> heights;
+    moved.reserve(keys.size());
+    heights.reserve(keys.size());
+    for (const Key& k : keys) {
+        moved.push_back(std::move(cells_[static_cast<size_t>(k.row)]));
+        heights.push_back(row_height_[static_cast<size_t>(k.row)]);
+    }
+    for (size_t i = 0; i < moved.size(); ++i) {
+        cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
+        row_height_[static_cast<size_t>(first) + i] = heights[i];
+    }
+    Changed();
+}
+
+void Host_Grid::AddItem(std::string_view text, int index) {
+    if (index < 0) index = Rows();
+    if (index < 1 || index > Rows()) throw Subscript_Out_Of_Range();
+    std::vector<Cell> line = New_Row();
+    size_t start = 0;
+    for (size_t c = 0; c < line.size(); ++c) {
+        size_t tab = text.find('\t', start);
+        line[c].text = std::string(
+            text.substr(start, tab == std::string_view::npos ? text.npos : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    cells_.insert(cells_.begin() + index, std::move(line));
+    row_height_.insert(row_height_.begin() + index, kDefaultRowHeight);
+    total_row_height_ += kDefaultRowHeight;
+    Changed();
+}
+
+void Host_Grid::RemoveItem(int index) {
+    if (index < 1 || index >= Rows()) throw Subscript_Out_Of_Range();
+    cells_.erase(cells_.begin() + index);
+    total_row_height_ -= row_height_[static_cast<size_t>(index)];
+    row_height_.erase(row_height_.begin() + index);
+    const int last = Rows() - 1;
+    row_ = std::min(row_, last);
+    row_sel_ = std::min(row_sel_, last);
+    top_row_ = std::clamp(top_row_, std::min(1, last), std::max(last, 0));
+    Changed();
+}
+
+void Host_Grid::Clear() {
+    for (auto& line : cells_)
+        for (auto& cell : line) cell.text.clear();
+    Changed();
+}
+
+size_t Host_Grid::Memory_Bytes() const {
+    size_t bytes = cells_.capacity() * sizeof(std::vector<Cell>);
+    for (const auto& line : cells_) {
+        bytes += line.capacity() * sizeof(Cell);
+        for (const auto& cell : line)
+            if (cell.text.capacity() > std::string().capacity()) bytes += cell.text.capacity() + 1;
+    }
+    bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
+    bytes +=
+        (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);
+    return bytes;
+}
+
+}  // namespace vekgrid
