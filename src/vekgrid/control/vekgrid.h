@@ -144,6 +144,10 @@ class vekGRID : private Grid_Listener {
     std::string Mask_Text(int row, int col) const;
     void Set_Mask_Text(int row, int col, const std::string& text);
     void Reformat_Grid();
+    // Formats one new row (0: the last row) to match its columns.
+    void Format_New_Row(std::int16_t& Row);
+    // Formats one cell of a data row as its column wants it.
+    void Format_Column_Cell(int row, int col, bool centre_picture);
 
     // Column table readers; a column outside the table reads as a plain text-box column.
     std::int32_t Column_Editor(int col) const;

@@ -1,0 +1,74 @@
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+
+namespace vekgrid {
+
+namespace {
+constexpr int kStandardRowHeight = 240;
+}  // namespace
+
+void vekGRID::Format_Column_Cell(int row, int col, bool centre_picture) {
+    Select(row, col, row, col);
+    grid_.CellAlignment(column_properties_(Col_Attr::Alignment, col).To_Long());
+    const auto kind = Column_Editor(col);
+    if (kind == Divider) grid_.CellBackColor(back_color_);
+    const bool grey = Column_Flag(Col_Attr::Read_Only, col) && !read_only_;
+    grid_.CellForeColor(grey ? Colors::Grey_Text : Colors::Black);
+    if (kind == CheckBox) {
+        grid_.CellForeColor(grid_.CellBackColor());
+        grid_.CellPicture(grid_.TextMatrix(row, col) == "1" ? checkbox_on_->Picture()
+                                                            : checkbox_off_->Picture());
+        if (centre_picture) grid_.CellPictureAlignment(Align::Center);
+    }
+}
+
+void vekGRID::Format_New_Row(std::int16_t& Row) {
+    updating_grid_ = true;
+    grid_.Redraw(false);
+    if (Row == 0) Row = static_cast<std::int16_t>(grid_.Rows() - 1);
+    const bool catchers_hidden = tab_focus_[0]->Visible();
+    if (catchers_hidden)
+        for (auto& box : tab_focus_) box->Visible(false);
+    const bool was_visible = grid_.Visible();
+    grid_.Visible(false);
+    try {
+        const int row = Row;
+        grid_.FillStyle(1);
+        Select(0, 0, row, 0);
+        grid_.CellAlignment(Align::Left);
+        grid_.CellFontBold(true);
+        grid_.CellBackColor(Colors::Header);
+        if (grid_.Cols() > 1) {
+            Select(row, 1, row, grid_.Cols() - 1);
+            grid_.CellFontBold(false);
+            grid_.CellBackColor(
+                static_cast<Color>((row % 2 == 1 ? row_color_odd_ : row_color_even_).To_Long()));
+        }
+        if (grid_.RowHeight(row) < 451) grid_.RowHeight(row, kStandardRowHeight);
+        if (row != 0) grid_.TextMatrix(row, 0, std::to_string(row));
+        grid_.FillStyle(0);
+        for (int c = 1; c < grid_.Cols() && c <= column_properties_.Upper(2); ++c)
+            Format_Column_Cell(row, c, false);
+    } catch (...) {
+        Ignore_Errors([&] {
+            platform_.Messages().MsgBox(
+                "An error occured while formatting the new row - Format_New_Row procedure.",
+                Msg::OK_Only, "");
+        });
+        if (catchers_hidden)
+            for (auto& box : tab_focus_) box->Visible(true);
+        Ignore_Errors([&] { grid_.FillStyle(0); });
+        grid_.Visible(was_visible);
+        grid_.Redraw(true);
+        updating_grid_ = false;
+        return;
+    }
+    grid_.FillStyle(0);
+    grid_.Visible(was_visible);
+    grid_.Redraw(true);
+    if (catchers_hidden)
+        for (auto& box : tab_focus_) box->Visible(true);
+    updating_grid_ = false;
+}
+
+}  // namespace vekgrid
