@@ -50,7 +50,7 @@ double Text_To_Double(std::string text) {
     allowed.push_back(separator);
     for (char c : text)
         if (allowed.find(c) != std::string::npos) kept += c;
-    if (kept.empty()) kept = "0";
+    if (kept.empty()) kept.push_back('0');
     if (kept.find('.') != std::string::npos && separator != '.') return Read_Leading_Number(kept);
     if (auto n = Read_Locale_Number(kept, separator)) return *n;
     return 0;
