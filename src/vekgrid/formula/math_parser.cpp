@@ -17,8 +17,12 @@ constexpr int kErrorStyle = Msg::OK_Only | Msg::Critical | Msg::System_Modal;
 constexpr int kCorrectionStyle = Msg::Yes_No | Msg::Question | Msg::System_Modal;
 constexpr char kFormulaTitle[] = "Error in Formula...";
 
-bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
-bool Is_E(char c) { return c == 'E' || c == 'e'; }
+bool Is_Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool Is_E(char c) {
+    return c == 'E' || c == 'e';
+}
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -45,7 +49,9 @@ void Replace_All(std::string& s, std::string_view from, std::string_view to) {
     s = std::move(out);
 }
 
-void Remove_All(std::string& s, char c) { s.erase(std::remove(s.begin(), s.end(), c), s.end()); }
+void Remove_All(std::string& s, char c) {
+    s.erase(std::remove(s.begin(), s.end(), c), s.end());
+}
 
 // "E+" becomes "E" whatever the case of the E.
 void Drop_Exponent_Plus(std::string& s) {
@@ -96,14 +102,28 @@ std::optional<double> Finite(double v) {
 
 std::optional<double> Apply(char op, double a, double b) {
     switch (op) {
-        case '^': return Finite(std::pow(a, b));
-        case '*': return Finite(a * b);
+        case '^':
+            return Finite(std::pow(a, b));
+        case '*':
+            return Finite(a * b);
         case '/':
             if (b == 0) return std::nullopt;
             return Finite(a / b);
-        case '+': return Finite(a + b);
-        default: return Finite(a - b);
+        case '+':
+            return Finite(a + b);
+        default:
+            return Finite(a - b);
     }
+}
+
+// Applies a sign rewrite that the rules apply at every position of a walk. A rewrite that
+// changed nothing will change nothing again, so from then on it is skipped.
+template <class Rewrite>
+void Settle(std::string& s, bool& settled, Rewrite rewrite) {
+    if (settled) return;
+    const size_t before = s.size();
+    rewrite(s);
+    settled = s.size() == before;  // every rewrite that does something shortens the text
 }
 
 // One solving routine: repeatedly finds the leftmost operator of its kind at index 1 or
@@ -113,8 +133,9 @@ std::string Solve(std::string& s, Rule rule, Is_Operator is_operator, Give_Up gi
     while (true) {
         if (give_up(s)) return s;
         size_t op = std::string::npos;
+        bool settled = false;
         for (size_t i = 1; i < s.size(); ++i) {
-            Normalise_Signs(s);
+            Settle(s, settled, Normalise_Signs);
             if (i < s.size() && is_operator(s, i)) {
                 op = i;
                 break;
@@ -133,7 +154,9 @@ std::string Solve(std::string& s, Rule rule, Is_Operator is_operator, Give_Up gi
     }
 }
 
-bool Never(const std::string&) { return false; }
+bool Never(const std::string&) {
+    return false;
+}
 
 // Nothing left to compute: no operator after the first character once exponent signs go.
 bool Is_Plain_Number(std::string t) {
@@ -196,7 +219,8 @@ std::string Implicit_Multiplication(const std::string& w) {
     std::string corrected = w;
     for (size_t i = 1; i < w.size(); ++i) {
         char c = w[i], before = w[i - 1];
-        if (c == '(' && Is_Digit(before)) Replace_All(corrected, std::string{before, '('}, std::string{before, '*', '('});
+        if (c == '(' && Is_Digit(before))
+            Replace_All(corrected, std::string{before, '('}, std::string{before, '*', '('});
         if (c == '(' && before == ')') Replace_All(corrected, ")(", ")*(");
         if (c == ')' && i + 1 < w.size() && Is_Digit(w[i + 1]))
             Replace_All(corrected, std::string{')', w[i + 1]}, std::string{')', '*', w[i + 1]});
@@ -214,7 +238,8 @@ std::string Normalise_Signs(std::string& text) {
 }
 
 std::string Solve_Powers(std::string& text) {
-    return Solve(text, Rule::Powers, [](const std::string& s, size_t i) { return s[i] == '^'; }, Never);
+    return Solve(
+        text, Rule::Powers, [](const std::string& s, size_t i) { return s[i] == '^'; }, Never);
 }
 
 std::string Solve_Products(std::string& text) {
@@ -226,7 +251,9 @@ std::string Solve_Products(std::string& text) {
 std::string Solve_Sums(std::string& text) {
     return Solve(
         text, Rule::Others,
-        [](const std::string& s, size_t i) { return s[i] == '+' || (s[i] == '-' && s[i - 1] != 'E'); },
+        [](const std::string& s, size_t i) {
+            return s[i] == '+' || (s[i] == '-' && s[i - 1] != 'E');
+        },
         [](const std::string& s) {
             std::string t = s.empty() ? s : s.substr(1);
             Replace_All(t, "E-", "");
@@ -241,8 +268,9 @@ std::string Expand_Exponents(std::string& text) {
     size_t resume = 1;  // an "E" that a pass wrote back is not expanded again
     while (true) {
         size_t e = std::string::npos;
+        bool settled = false;
         for (size_t i = resume; i < text.size(); ++i) {
-            Sign_Pairs(text);
+            Settle(text, settled, Sign_Pairs);
             if (i < text.size() && text[i] == 'E') {
                 e = i;
                 break;
@@ -311,12 +339,12 @@ std::array<std::string, 2> Evaluate_Formula_By_Rewriting(std::string& formula_te
             for (size_t i = 0; i < scan_length && i < working.size(); ++i) {
                 if (working[i] != '\'') continue;
                 size_t close = working.find('\'', i + 1);
-                std::string name = working.substr(i + 1, close == std::string::npos
-                                                             ? std::string::npos
-                                                             : close - i - 1);
+                std::string name = working.substr(
+                    i + 1, close == std::string::npos ? std::string::npos : close - i - 1);
                 if (name.empty()) fail();
                 const Variant* value = Lookup(*table, name);
-                if (!value || value->Is_Object() || value->Is_Array() || !value->Is_Numeric()) fail();
+                if (!value || value->Is_Object() || value->Is_Array() || !value->Is_Numeric())
+                    fail();
                 Replace_All(working, "'" + name + "'", value->To_Text());
             }
         }
@@ -331,8 +359,9 @@ std::array<std::string, 2> Evaluate_Formula_By_Rewriting(std::string& formula_te
         while (true) {
             size_t open = std::string::npos, close = std::string::npos;
             const size_t walk_length = working.size();
+            bool settled = false;
             for (size_t i = 0; i < walk_length && close == std::string::npos; ++i) {
-                Normalise_Signs(working);
+                Settle(working, settled, Normalise_Signs);
                 if (i >= working.size() || working[i] != '(') continue;
                 for (size_t j = i + 1; j < working.size(); ++j) {
                     if (working[j] == '(') break;
@@ -377,7 +406,7 @@ namespace {
 // long as no result needs an exponent form and no parenthesised group turns negative.
 // Returns nothing whenever the rewriting evaluator must decide.
 class Direct_Evaluator {
-public:
+  public:
     std::optional<std::array<std::string, 2>> Run(const std::string& formula,
                                                   const Variant_Array* table) {
         // formula: spaces removed, starts with '='.
@@ -404,18 +433,21 @@ public:
                         }
                         ++i;
                     }
-                    if (!Read(std::string_view(formula).substr(start, i - start), v)) return std::nullopt;
+                    if (!Read(std::string_view(formula).substr(start, i - start), v))
+                        return std::nullopt;
                 } else if (c == '\'') {
                     if (!table) return std::nullopt;
                     size_t close = formula.find('\'', i + 1);
                     if (close == std::string::npos || close == i + 1) return std::nullopt;
                     std::string name = Upper(formula.substr(i + 1, close - i - 1));
                     for (char n : name)
-                        if (!std::isalnum(static_cast<unsigned char>(n)) && n != '_') return std::nullopt;
+                        if (!std::isalnum(static_cast<unsigned char>(n)) && n != '_')
+                            return std::nullopt;
                     const Variant* value = Lookup(*table, name);
                     if (!value || value->Is_Object() || value->Is_Array()) return std::nullopt;
                     std::string text = value->To_Text();
-                    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos ||
+                    if (text.empty() ||
+                        text.find_first_not_of("0123456789.") != std::string::npos ||
                         !Read(text, v))
                         return std::nullopt;
                     i = close + 1;
@@ -449,7 +481,7 @@ public:
         return std::array<std::string, 2>{value, "=" + stored};
     }
 
-private:
+  private:
     struct Value {
         double number = 0;
         bool computed = false;  // false: still the number as written

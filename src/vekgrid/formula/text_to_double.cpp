@@ -65,7 +65,8 @@ Variant Convert_Feet_Inches(const std::string& text, Message_Box& messages) {
     size_t start = 0;
     while (true) {
         size_t dash = copy.find('-', start);
-        parts.push_back(copy.substr(start, dash == std::string::npos ? std::string::npos : dash - start));
+        parts.push_back(
+            copy.substr(start, dash == std::string::npos ? std::string::npos : dash - start));
         if (dash == std::string::npos) break;
         start = dash + 1;
     }
