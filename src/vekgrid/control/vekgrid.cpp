@@ -25,9 +25,11 @@ vekGRID::vekGRID(Platform& platform)
       checkbox_off_(platform.Create_Picture_Box("CheckBox_Off")),
       picture1_(platform.Create_Picture_Box("Picture1")),
       pic_line_(platform.Create_Picture_Box("PicLine")),
-      vertical_gridline_(platform.Create_Picture_Box("Vertical_Gridline")),
       arrow_green_(platform.Create_Picture_Box("Arrow_Green")),
       arrow_gray_(platform.Create_Picture_Box("Arrow_Gray")),
+      vertical_gridline_([&platform](int index) {
+          return platform.Create_Picture_Box("Vertical_Gridline(" + std::to_string(index) + ")");
+      }),
       text1_(platform.Create_Text_Box("Text1")),
       text2_(platform.Create_Text_Box("Text2")),
       timer1_(platform.Create_Timer()) {
@@ -36,7 +38,7 @@ vekGRID::vekGRID(Platform& platform)
     checkbox_on_->Picture(Make_Check_Box_Image(true));
     checkbox_off_->Picture(Make_Check_Box_Image(false));
     for (auto* image : {checkbox_on_.get(), checkbox_off_.get(), picture1_.get(), pic_line_.get(),
-                        vertical_gridline_.get(), arrow_green_.get(), arrow_gray_.get()})
+                        &vertical_gridline_(0), arrow_green_.get(), arrow_gray_.get()})
         image->Visible(false);
     text2_->Text("003 v16");
     text2_->Visible(false);
@@ -66,16 +68,6 @@ vekGRID::~vekGRID() {
     for (int index : combo_editor_.Indices())
         Ignore_Errors([&] { Remove_Combo_Interception(index); });
     grid_.Set_Listener(nullptr);
-}
-
-void vekGRID::InitProperties() {
-    row_color_odd_ = Variant::From_Unsigned(0xCFFFFF);
-    row_color_even_ = Variant::From_Unsigned(0xFFFFFF);
-    return_key_behavior_ = Changes_Col;
-    read_only_ = false;
-    enter_new_row_ = false;
-    gridline_draw_ = Both;
-    allow_new_rows_ = true;
 }
 
 void vekGRID::Show() {
@@ -127,6 +119,10 @@ void vekGRID::Remove_Listener(vekGRID_Events& listener) {
     std::erase(listeners_, &listener);
 }
 
+void vekGRID::Show_Catchers(bool on) {
+    for (auto& box : tab_focus_) box->Visible(on);
+}
+
 void vekGRID::Mark_Changed(const std::string& name) {
     if (On_Property_Changed) On_Property_Changed(name);
 }
@@ -157,11 +153,8 @@ bool vekGRID::Enabled() const {
 void vekGRID::Enabled(bool on) {
     Ignore_Errors([&] { grid_.Enabled(on); });
     Mark_Changed("Enabled");
-    bool catchers_hidden = false;
-    if (tab_focus_[0]->Visible()) {
-        catchers_hidden = true;
-        for (auto& box : tab_focus_) box->Visible(false);
-    }
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
     Ignore_Errors([&] { grid_.Visible(false); });
     if (grid_.Enabled()) {
         Ignore_Errors([&] { Reformat_Grid(); });
@@ -185,8 +178,7 @@ void vekGRID::Enabled(bool on) {
         Ignore_Errors([&] { Hide_Editors(); });
     }
     Ignore_Errors([&] { grid_.Visible(true); });
-    if (catchers_hidden)
-        for (auto& box : tab_focus_) box->Visible(true);
+    if (catchers_hidden) Show_Catchers(true);
 }
 
 void vekGRID::Clear_Grid() {

@@ -54,6 +54,70 @@ class vekGRID : private Grid_Listener {
     void Enabled(bool on);
     void Clear_Grid();
 
+    // --- Grid and cell properties --------------------------------------------------------
+    std::string Focus_Cell_Text();
+    void Focus_Cell_Text(const std::string& text);
+    std::string Cell_Text(std::int32_t Row, std::int32_t Col);
+    void Cell_Text(std::int32_t Row, std::int32_t Col, const std::string& text);
+    std::int32_t Current_Col() const { return grid_.Col(); }
+    void Current_Col(std::int32_t col);
+    std::int32_t Current_Row() const { return grid_.Row(); }
+    void Current_Row(std::int32_t row);
+    void Gridline_Draw(std::int32_t mode);
+    std::int32_t Rows() const { return grid_.Rows(); }
+    void Rows(std::int32_t n);
+    std::int32_t Cols() const { return grid_.Cols(); }
+    void Cols(std::int32_t n);
+    std::string TextEditor_Text() const { return text_editor_->Text(); }
+    void TextEditor_Text(const std::string& text);
+    std::int32_t RowHeight(std::int32_t Index) const { return grid_.RowHeight(Index); }
+    void RowHeight(std::int32_t Index, std::int32_t height);
+    std::int32_t ColWidth(std::int32_t Index) const { return grid_.ColWidth(Index); }
+    void ColWidth(std::int32_t Index, std::int32_t width);
+    std::string TextMatrix(std::int32_t Row, std::int32_t Col);
+    void TextMatrix(std::int32_t Row, std::int32_t Col, const std::string& text);
+    std::int32_t MouseCol() const { return grid_.MouseCol(); }
+    std::int32_t MouseRow() const { return grid_.MouseRow(); }
+    double CellLeft() const { return grid_.CellLeft(); }
+    double CellTop() const { return grid_.CellTop(); }
+    double CellWidth() const { return grid_.CellWidth(); }
+    double CellHeight() const { return grid_.CellHeight(); }
+    bool Redraw() const { return grid_.Redraw(); }
+    void Redraw(bool on) { grid_.Redraw(on); }
+    Color BackColor() const { return grid_.BackColorBkg(); }
+    void BackColor(Color color);
+    Color GridColor() const { return grid_.GridColor(); }
+    void GridColor(Color color);
+    Color GridColorFixed() const { return grid_.GridColorFixed(); }
+    void GridColorFixed(Color color);
+    Color BackColorFixed() const { return grid_.BackColorFixed(); }
+    void BackColorFixed(Color color);
+    Picture Grid_Picture() const { return grid_.Grid_Picture(); }
+    bool Font_Bold() const { return grid_.Font().bold; }
+    void Font_Bold(bool on);
+    const Font& Grid_Font() const { return grid_.Font(); }
+    void Grid_Font(const Font& font);
+
+    // --- Colours and fonts ---------------------------------------------------------------
+    void Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn = false);
+    void Set_Cell_Color(double Row, double Column, Color Cell_Color);
+    void Set_Range_Cell_Color(std::int16_t Start_Row, std::int16_t End_Row, std::int16_t Start_Col,
+                              std::int16_t End_Col, Color CellColor);
+    Variant Cell_Back_Color(const Variant& Row, const Variant& Column);
+    void Cell_Back_Color(const Variant& Row, const Variant& Column, Color color);
+    void Cell_Font(double Row, double Column, const Font& CellFont);
+    void Cell_Font_Color(double Row, double Column, const Variant& FontColor);
+    void Row_Color_Odd(const Variant& color);
+    void Row_Color_Even(const Variant& color);
+
+    // --- Word wrap -----------------------------------------------------------------------
+    void Word_Wrap(std::int16_t Column_For_Word_Wrap);
+    void Word_Wrap_Row(std::int16_t Row_to_Word_Wrap);
+
+    // --- Design-time persistence ---------------------------------------------------------
+    void WriteProperties(Property_Bag& bag);
+    void ReadProperties(Property_Bag& bag);
+
     // --- Columns -------------------------------------------------------------------------
     Variant Add_Column(vekColumn& NewColumn, bool Edit_Column = false);
     // The column table, indexed (attribute 0..21, column).
@@ -84,6 +148,8 @@ class vekGRID : private Grid_Listener {
     Picture_Box& CheckBox_Off() { return *checkbox_off_; }
     Picture_Box& Picture1() { return *picture1_; }
     Picture_Box& PicLine() { return *pic_line_; }
+    Widget_Array<Picture_Box>& Vertical_Gridline() { return vertical_gridline_; }
+    Text_Box& Text1() { return *text1_; }
     Text_Box& Text2() { return *text2_; }
     Timer& Timer1() { return *timer1_; }
     Host_Form* Parent_Form() const { return parent_form_; }
@@ -144,8 +210,20 @@ class vekGRID : private Grid_Listener {
     std::string Mask_Text(int row, int col) const;
     void Set_Mask_Text(int row, int col, const std::string& text);
     void Reformat_Grid();
+    void Draw_Grid_Lines();
+    // Commits the text editor into the current cell the way leaving it does, quietly.
+    void Commit_Text(int row, int col, const std::string& text);
+    // Lays the active editor over the current cell again.
+    void Place_Active_Editor();
+    // Selects one cell and writes or reads its format the select-format-restore way.
+    template <class Format>
+    void Format_Cell(int row1, int col1, int row2, int col2, bool fill, Format format);
+    bool Catchers_Visible() const { return tab_focus_[0]->Visible(); }
+    void Show_Catchers(bool on);
     // Formats one new row (0: the last row) to match its columns.
     void Format_New_Row(std::int16_t& Row);
+    // Formats a row; the fixed column gets its look from first_fixed_row down to the row.
+    void Format_Row(int row, int first_fixed_row);
     // Formats one cell of a data row as its column wants it.
     void Format_Column_Cell(int row, int col, bool centre_picture);
 
@@ -181,8 +259,9 @@ class vekGRID : private Grid_Listener {
     Widget_Array<Combo_Box> combo_editor_;
     Widget_Array<Command_Button> popup_editor_;
     std::vector<std::unique_ptr<Text_Box>> tab_focus_;
-    std::unique_ptr<Picture_Box> checkbox_on_, checkbox_off_, picture1_, pic_line_,
-        vertical_gridline_, arrow_green_, arrow_gray_;
+    std::unique_ptr<Picture_Box> checkbox_on_, checkbox_off_, picture1_, pic_line_, arrow_green_,
+        arrow_gray_;
+    Widget_Array<Picture_Box> vertical_gridline_;
     std::unique_ptr<Text_Box> text1_, text2_;
     std::unique_ptr<Timer> timer1_;
     Host_Form* parent_form_ = nullptr;        // not owned
@@ -213,6 +292,11 @@ class vekGRID : private Grid_Listener {
     vekgrid::Equation_Mask equation_mask_;
     std::int16_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
+    // Kept only for the property bag.
+    Variant current_cell_data_ = Variant(std::int16_t{0});
+    std::string focus_cell_text_ = "\"";
+    Variant cell_back_color_ = Variant(std::int16_t{0});
+    bool frame_visible_ = true;
     bool cell_change_pending_ = false;
     std::string pending_previous_value_;
 };

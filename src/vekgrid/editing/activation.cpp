@@ -41,9 +41,8 @@ void vekGRID::GridEditor_EnterCell() {
         Ignore_Errors([&] { Hide_Editors(); });
         return;
     }
-    bool catchers_hidden = tab_focus_[0]->Visible();
-    if (catchers_hidden)
-        for (auto& box : tab_focus_) box->Visible(false);
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
 
     CurrentRow = static_cast<std::int16_t>(grid_.Row());
     CurrentCol = static_cast<std::int16_t>(grid_.Col());
@@ -107,8 +106,7 @@ void vekGRID::GridEditor_EnterCell() {
             cell_change_pending_ = false;
         }
     }
-    if (catchers_hidden)
-        for (auto& box : tab_focus_) box->Visible(true);
+    if (catchers_hidden) Show_Catchers(true);
 }
 
 void vekGRID::GridEditor_Scroll() {

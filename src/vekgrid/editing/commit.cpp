@@ -5,6 +5,25 @@
 
 namespace vekgrid {
 
+void vekGRID::Commit_Text(int r, int k, const std::string& t) {
+    const bool formula = Column_Flag(Col_Attr::Formula, k);
+    const bool variables = Column_Flag(Col_Attr::Variables, k);
+    Ignore_Errors([&] { Set_Mask_Text(r, k, t); });
+    Ignore_Errors([&] {
+        std::string source = t;
+        if (formula && t.find('=') != std::string::npos) {
+            auto result = variables ? Evaluate_Formula(source, platform_.Messages(),
+                                                       User_Defined_Variable_Array)
+                                    : Evaluate_Formula(source, platform_.Messages());
+            grid_.TextMatrix(r, k, result[0]);
+        } else if (formula && t.find('-') != std::string::npos && t.find('-') >= 1) {
+            grid_.TextMatrix(r, k, Convert_Feet_Inches(source, platform_.Messages()).To_Text());
+        } else {
+            grid_.TextMatrix(r, k, t);
+        }
+    });
+}
+
 // Commit of the left cell: the editor's text goes to the cell and the equation mask; formulas
 // and feet-inch lengths are evaluated first. The change is reported on the next cell entry.
 void vekGRID::GridEditor_LeaveCell() {
@@ -19,23 +38,7 @@ void vekGRID::GridEditor_LeaveCell() {
             Ignore_Errors([&] { Hide_Editors(); });
             old_text = Mask_Text(r, k);
             new_text = t;
-            const bool formula = Column_Flag(Col_Attr::Formula, k);
-            const bool variables = Column_Flag(Col_Attr::Variables, k);
-            Ignore_Errors([&] { Set_Mask_Text(r, k, t); });
-            Ignore_Errors([&] {
-                std::string source = t;
-                if (formula && t.find('=') != std::string::npos) {
-                    auto result = variables ? Evaluate_Formula(source, platform_.Messages(),
-                                                               User_Defined_Variable_Array)
-                                            : Evaluate_Formula(source, platform_.Messages());
-                    grid_.TextMatrix(r, k, result[0]);
-                } else if (formula && t.find('-') != std::string::npos && t.find('-') >= 1) {
-                    grid_.TextMatrix(r, k,
-                                     Convert_Feet_Inches(source, platform_.Messages()).To_Text());
-                } else {
-                    grid_.TextMatrix(r, k, t);
-                }
-            });
+            Commit_Text(r, k, t);
             break;
         }
         case ComboBox:

@@ -305,6 +305,10 @@ class Host_Grid {
     std::uint32_t Intern_Picture(const Picture& picture);
     std::int32_t Intern_Font_Name(const std::string& name);
     std::vector<Cell> New_Row() const { return std::vector<Cell>(static_cast<size_t>(cols_)); }
+    void Clamp_Positions();
+    // Sum of the heights of rows 0..row-1 (row may equal Rows); extends the lazy prefix sums.
+    long long Row_Top(int row) const;
+    void Invalidate_Rows_From(int row);
 
     Grid_Listener* listener_ = nullptr;  // not owned
     std::vector<std::vector<Cell>> cells_;
@@ -313,6 +317,10 @@ class Host_Grid {
     std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
     std::unordered_map<const Image*, std::uint32_t> picture_index_;
     long long total_row_height_ = 0;
+    // Prefix sums of row heights, row_end_[r] = heights of rows 0..r. Filled on demand and cut
+    // back to the first changed row, so hit-testing after an edit only redoes what it reaches.
+    mutable std::vector<long long> row_end_;
+    mutable size_t row_end_valid_ = 0;
     std::vector<std::string> font_names_;
     std::vector<int> col_width_, col_alignment_, row_height_;
     int cols_ = 0;

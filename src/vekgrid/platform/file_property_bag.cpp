@@ -187,7 +187,7 @@ Variant File_Property_Bag::ReadProperty(const std::string& name, const Variant& 
 
 void File_Property_Bag::WriteProperty(const std::string& name, const Variant& value,
                                       const Variant& default_value) {
-    if (value.Value().index() == default_value.Value().index() && value == default_value)
+    if (value == default_value)
         values_.erase(name);
     else
         values_[name] = value;

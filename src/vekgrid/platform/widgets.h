@@ -151,11 +151,16 @@ class Picture_Box : public Widget {
     using Widget::Widget;
     Color BackColor() const { return back_color_; }
     virtual void BackColor(Color c) { back_color_ = c; }
+    Color ForeColor() const { return fore_color_; }
+    virtual void ForeColor(Color c) { fore_color_ = c; }
+    Color FillColor() const { return fill_color_; }
+    virtual void FillColor(Color c) { fill_color_ = c; }
     const vekgrid::Picture& Picture() const { return picture_; }
     virtual void Picture(vekgrid::Picture p) { picture_ = std::move(p); }
 
   private:
     Color back_color_ = Colors::Button_Face;
+    Color fore_color_ = Colors::Black, fill_color_ = Colors::Black;
     vekgrid::Picture picture_;
 };
 

@@ -5,6 +5,7 @@ namespace vekgrid {
 
 namespace {
 constexpr int kStandardRowHeight = 240;
+constexpr char kDefaultTitle[] = "Vekgrid_Lib";  // a message box without a title of its own
 }  // namespace
 
 void vekGRID::Format_Column_Cell(int row, int col, bool centre_picture) {
@@ -23,18 +24,20 @@ void vekGRID::Format_Column_Cell(int row, int col, bool centre_picture) {
 }
 
 void vekGRID::Format_New_Row(std::int16_t& Row) {
+    if (Row == 0) Row = static_cast<std::int16_t>(grid_.Rows() - 1);
+    Format_Row(Row, 0);
+}
+
+void vekGRID::Format_Row(int row, int first_fixed_row) {
     updating_grid_ = true;
     grid_.Redraw(false);
-    if (Row == 0) Row = static_cast<std::int16_t>(grid_.Rows() - 1);
-    const bool catchers_hidden = tab_focus_[0]->Visible();
-    if (catchers_hidden)
-        for (auto& box : tab_focus_) box->Visible(false);
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
     const bool was_visible = grid_.Visible();
     grid_.Visible(false);
     try {
-        const int row = Row;
         grid_.FillStyle(1);
-        Select(0, 0, row, 0);
+        Select(first_fixed_row, 0, row, 0);
         grid_.CellAlignment(Align::Left);
         grid_.CellFontBold(true);
         grid_.CellBackColor(Colors::Header);
@@ -53,10 +56,9 @@ void vekGRID::Format_New_Row(std::int16_t& Row) {
         Ignore_Errors([&] {
             platform_.Messages().MsgBox(
                 "An error occured while formatting the new row - Format_New_Row procedure.",
-                Msg::OK_Only, "");
+                Msg::OK_Only, kDefaultTitle);
         });
-        if (catchers_hidden)
-            for (auto& box : tab_focus_) box->Visible(true);
+        if (catchers_hidden) Show_Catchers(true);
         Ignore_Errors([&] { grid_.FillStyle(0); });
         grid_.Visible(was_visible);
         grid_.Redraw(true);
@@ -66,8 +68,7 @@ void vekGRID::Format_New_Row(std::int16_t& Row) {
     grid_.FillStyle(0);
     grid_.Visible(was_visible);
     grid_.Redraw(true);
-    if (catchers_hidden)
-        for (auto& box : tab_focus_) box->Visible(true);
+    if (catchers_hidden) Show_Catchers(true);
     updating_grid_ = false;
 }
 
