@@ -21,8 +21,7 @@ std::string vekGRID::Cell_Text(std::int32_t Row, std::int32_t Col) {
 
 void vekGRID::Cell_Text(std::int32_t Row, std::int32_t Col, const std::string& text) {
     if (Column_Editor(Col) == Divider) return;  // dividers hold no text
-    Ignore_Errors([&] { grid_.TextMatrix(Row, Col, text); });
-    Mark_Changed("TextMatrix");
+    TextMatrix(Row, Col, text);
     if (Row == CurrentRow && Col == CurrentCol) {
         updating_grid_ = true;
         Ignore_Errors([&] { Select(Row, Col, Row, Col); });
