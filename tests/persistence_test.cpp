@@ -131,7 +131,9 @@ TEST(File_Property_Bag, EveryValueTypeRoundTripsExactly) {
     for (const auto& [name, value] : values) {
         Variant back = copy.ReadProperty(name, "missing");
         EXPECT_EQ(back.Value().index(), value.Value().index()) << name;
-        if (!value.Is_Array()) EXPECT_TRUE(back == value) << name;
+        if (!value.Is_Array()) {
+            EXPECT_TRUE(back == value) << name;
+        }
     }
     const auto& t = *copy.ReadProperty("table", 0).To_Array();
     EXPECT_EQ(t.Lower(2), 1);

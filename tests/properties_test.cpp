@@ -25,7 +25,9 @@ TEST_F(Properties_Test, RowsPutFormatsEveryNewRow) {
     control->Rows(6);
     EXPECT_EQ(control->Rows(), 6);
     for (int r = 1; r < 6; ++r) {
-        if (r >= 3) EXPECT_EQ(grid().TextMatrix(r, 0), std::to_string(r)) << "new row " << r;
+        if (r >= 3) {
+            EXPECT_EQ(grid().TextMatrix(r, 0), std::to_string(r)) << "new row " << r;
+        }
         EXPECT_EQ(grid().Look(r, 1).back, r % 2 ? kOdd : kEven) << r;
         EXPECT_EQ(grid().Look(r, 0).back, Colors::Header) << r;
         EXPECT_TRUE(grid().Look(r, 0).font.bold);
