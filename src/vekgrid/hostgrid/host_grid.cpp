@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <numeric>
 
 #include "vekgrid/common/errors.h"
@@ -22,6 +23,37 @@ int Compare_Text_Case_Insensitive(const std::string& a, const std::string& b) {
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+// Stable bottom-up merge sort. Generic ordering compares numbers as numbers and everything
+// else as text, which is not transitive on mixed columns ("2" < "10" < "1a" < "2"), and
+// std::stable_sort leaves such a comparator undefined. This one only ever compares within
+// bounds, so a mixed column gets some order, and a consistent one the stable sorted order.
+template <class T, class Less>
+void Stable_Merge_Sort(std::vector<T>& items, Less less) {
+    const size_t n = items.size();
+    constexpr size_t kRun = 16;
+    for (size_t start = 0; start < n; start += kRun) {
+        const size_t end = std::min(n, start + kRun);
+        for (size_t i = start + 1; i < end; ++i) {
+            T value = std::move(items[i]);
+            size_t j = i;
+            for (; j > start && less(value, items[j - 1]); --j) items[j] = std::move(items[j - 1]);
+            items[j] = std::move(value);
+        }
+    }
+    std::vector<T> buffer(n);
+    for (size_t width = kRun; width < n; width *= 2) {
+        for (size_t lo = 0; lo < n; lo += 2 * width) {
+            const size_t mid = std::min(n, lo + width), hi = std::min(n, lo + 2 * width);
+            size_t a = lo, b = mid, out = lo;
+            while (a < mid && b < hi)
+                buffer[out++] = less(items[b], items[a]) ? items[b++] : items[a++];
+            while (a < mid) buffer[out++] = items[a++];
+            while (b < hi) buffer[out++] = items[b++];
+        }
+        items.swap(buffer);
+    }
 }
 }  // namespace
 
@@ -44,13 +76,42 @@ Host_Grid::Host_Grid() {
     format_index_.emplace(formats_[0], 0);
     Cols(2);
     Rows(2);
-    fixed_cols_ = 1;
+    FixedCols(1);
 }
 
 Host_Grid::~Host_Grid() = default;
 
 void Host_Grid::Changed() {
     if (listener_) listener_->Grid_Changed();
+}
+
+// Keeps the current cell, the selection corner, the mouse cell and the scroll origin inside the
+// grid after it shrank; no leave or enter, the cell the caller left no longer exists.
+void Host_Grid::Clamp_Positions() {
+    const int last_row = std::max(0, Rows() - 1);
+    const int last_col = std::max(0, cols_ - 1);
+    row_ = std::min(row_, last_row);
+    row_sel_ = std::min(row_sel_, last_row);
+    mouse_row_ = std::min(mouse_row_, last_row);
+    col_ = std::min(col_, last_col);
+    col_sel_ = std::min(col_sel_, last_col);
+    mouse_col_ = std::min(mouse_col_, last_col);
+    top_row_ = std::clamp(top_row_, std::min(1, last_row), last_row);
+    left_col_ = std::clamp(left_col_, std::min(fixed_cols_, last_col), last_col);
+}
+
+long long Host_Grid::Row_Top(int row) const {
+    if (row <= 0) return 0;
+    if (row_end_.size() < row_height_.size()) row_end_.resize(row_height_.size());
+    for (; row_end_valid_ < static_cast<size_t>(row); ++row_end_valid_) {
+        const long long before = row_end_valid_ ? row_end_[row_end_valid_ - 1] : 0;
+        row_end_[row_end_valid_] = before + row_height_[row_end_valid_];
+    }
+    return row_end_[static_cast<size_t>(row) - 1];
+}
+
+void Host_Grid::Invalidate_Rows_From(int row) {
+    row_end_valid_ = std::min(row_end_valid_, static_cast<size_t>(std::max(row, 0)));
 }
 
 void Host_Grid::Check_Cell(int row, int col) const {
@@ -71,15 +132,15 @@ void Host_Grid::Rows(int n) {
         cells_.resize(static_cast<size_t>(n));
         row_height_.resize(static_cast<size_t>(n));
     } else {
-        cells_.reserve(static_cast<size_t>(n));
+        // Callers often grow one row at a time; keep the growth geometric.
+        if (static_cast<size_t>(n) > cells_.capacity())
+            cells_.reserve(std::max(static_cast<size_t>(n), cells_.capacity() * 2));
         for (int r = old; r < n; ++r) cells_.push_back(New_Row());
         row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);
         total_row_height_ += static_cast<long long>(n - old) * kDefaultRowHeight;
     }
-    const int last = std::max(0, n - 1);
-    row_ = std::min(row_, last);
-    row_sel_ = std::min(row_sel_, last);
-    top_row_ = std::clamp(top_row_, std::min(1, last), last);
+    Invalidate_Rows_From(std::min(n, old));
+    Clamp_Positions();
     Changed();
 }
 
@@ -89,15 +150,17 @@ int Host_Grid::Cols() const {
 
 void Host_Grid::Cols(int n) {
     if (n < 0) throw Invalid_Argument("Invalid Col value");
-    for (auto& row : cells_) row.resize(static_cast<size_t>(n));
+    // Columns are added one at a time before rows are filled; an exact reserve keeps every row
+    // at its width instead of up to twice that.
+    for (auto& row : cells_) {
+        row.reserve(static_cast<size_t>(n));
+        row.resize(static_cast<size_t>(n));
+    }
     col_width_.resize(static_cast<size_t>(n), kDefaultColWidth);
     col_alignment_.resize(static_cast<size_t>(n), Align::General);
     cols_ = n;
     fixed_cols_ = std::min(fixed_cols_, n);
-    const int last = std::max(0, n - 1);
-    col_ = std::min(col_, last);
-    col_sel_ = std::min(col_sel_, last);
-    left_col_ = std::clamp(left_col_, std::min(fixed_cols_, last), last);
+    Clamp_Positions();
     Changed();
 }
 
@@ -230,8 +293,11 @@ void Host_Grid::RowHeight(int row, int twips) {
     if (row < 0 || row >= Rows()) throw Subscript_Out_Of_Range();
     if (twips < -1) throw Invalid_Argument("Invalid RowHeight value");
     int& height = row_height_[static_cast<size_t>(row)];
-    total_row_height_ += (twips < 0 ? kDefaultRowHeight : twips) - height;
-    height = twips < 0 ? kDefaultRowHeight : twips;
+    const int wanted = twips < 0 ? kDefaultRowHeight : twips;
+    if (wanted == height) return;
+    total_row_height_ += wanted - height;
+    height = wanted;
+    Invalidate_Rows_From(row);
     Changed();
 }
 int Host_Grid::ColAlignment(int col) const {
@@ -259,12 +325,8 @@ int Host_Grid::ColPos(int col) const {
 int Host_Grid::RowPos(int row) const {
     if (row < 0 || row >= Rows()) throw Subscript_Out_Of_Range();
     if (row == 0) return 0;
-    int y = row_height_[0];
-    if (row >= top_row_)
-        for (int r = top_row_; r < row; ++r) y += row_height_[static_cast<size_t>(r)];
-    else
-        for (int r = row; r < top_row_; ++r) y -= row_height_[static_cast<size_t>(r)];
-    return y;
+    const long long y = row_height_[0] + Row_Top(row) - Row_Top(std::max(top_row_, 1));
+    return static_cast<int>(std::clamp<long long>(y, INT_MIN, INT_MAX));
 }
 
 int Host_Grid::CellLeft() const {
@@ -281,30 +343,53 @@ int Host_Grid::CellHeight() const {
 }
 
 void Host_Grid::Pointer_At(double x, double y) {
-    // Fixed parts first, then the scrolled ones; past the last cell the last one counts.
-    int row = Rows() - 1;
-    double top = 0;
-    auto hit_row = [&](int r) {
-        top += row_height_[static_cast<size_t>(r)];
-        return y < top;
-    };
-    if (Rows() > 0 && hit_row(0))
-        row = 0;
-    else
-        for (int r = top_row_; r < Rows(); ++r)
-            if (hit_row(r)) {
-                row = r;
-                break;
+    // Fixed parts first, then the scrolled ones; past the last cell the last shown one counts.
+    mouse_row_ = 0;
+    const int rows = Rows();
+    const int top = std::max(top_row_, 1);
+    if (rows > 1 && y >= row_height_[0]) {
+        // Absolute offset from the top of row 0 as if nothing were scrolled.
+        const double target = y - row_height_[0] + static_cast<double>(Row_Top(top));
+        if (target >= static_cast<double>(total_row_height_)) {
+            Row_Top(rows);
+            auto last = std::lower_bound(row_end_.begin() + top, row_end_.begin() + rows,
+                                         total_row_height_);
+            mouse_row_ = static_cast<int>(last - row_end_.begin());
+        } else {
+            // Gallop forward from TopRow so the cost follows the distance to the hit, not the
+            // grid's size; the answer exists since target lies below the total height.
+            int lo = top, hi = top, step = 1;
+            while (static_cast<double>(Row_Top(hi + 1)) <= target) {
+                lo = hi + 1;
+                hi = std::min(rows - 1, hi + step);
+                step *= 2;
             }
-    int col = cols_ - 1;
+            auto hit = std::upper_bound(row_end_.begin() + lo, row_end_.begin() + hi + 1, target,
+                                        [](double t, long long end) { return t < end; });
+            mouse_row_ = static_cast<int>(hit - row_end_.begin());
+        }
+    }
+    mouse_col_ = cols_ > 0 ? cols_ - 1 : 0;
     double left = 0;
-    bool found = false;
-    for (int c = 0; c < fixed_cols_ && !found; ++c)
-        if (x < (left += col_width_[static_cast<size_t>(c)])) col = c, found = true;
-    for (int c = left_col_; c < cols_ && !found; ++c)
-        if (x < (left += col_width_[static_cast<size_t>(c)])) col = c, found = true;
-    mouse_row_ = std::max(row, 0);
-    mouse_col_ = std::max(col, 0);
+    int last_shown = -1;
+    auto hit_col = [&](int c) {
+        const int width = col_width_[static_cast<size_t>(c)];
+        if (width <= 0) return false;
+        last_shown = c;
+        left += width;
+        return x < left;
+    };
+    for (int c = 0; c < fixed_cols_; ++c)
+        if (hit_col(c)) {
+            mouse_col_ = c;
+            return;
+        }
+    for (int c = std::max(left_col_, fixed_cols_); c < cols_; ++c)
+        if (hit_col(c)) {
+            mouse_col_ = c;
+            return;
+        }
+    if (last_shown >= 0) mouse_col_ = last_shown;
 }
 
 int Host_Grid::MouseRow() const {
@@ -512,7 +597,7 @@ void Host_Grid::Sort(int kind) {
         return Compare_Text_Case_Insensitive(cells_[static_cast<size_t>(a.row)][col].text,
                                              cells_[static_cast<size_t>(b.row)][col].text);
     };
-    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    Stable_Merge_Sort(keys, [&](const Key& a, const Key& b) {
         int order = compare(a, b);
         return descending ? order > 0 : order < 0;
     });
@@ -528,12 +613,15 @@ void Host_Grid::Sort(int kind) {
         cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
         row_height_[static_cast<size_t>(first) + i] = heights[i];
     }
+    Invalidate_Rows_From(first);
     Changed();
 }
 
 void Host_Grid::AddItem(std::string_view text, int index) {
-    if (index < 0) index = Rows();
-    if (index < 1 || index > Rows()) throw Subscript_Out_Of_Range();
+    if (index < 0)
+        index = Rows();
+    else if (index < 1 || index > Rows())
+        throw Subscript_Out_Of_Range();
     std::vector<Cell> line = New_Row();
     size_t start = 0;
     for (size_t c = 0; c < line.size(); ++c) {
@@ -546,6 +634,7 @@ void Host_Grid::AddItem(std::string_view text, int index) {
     cells_.insert(cells_.begin() + index, std::move(line));
     row_height_.insert(row_height_.begin() + index, kDefaultRowHeight);
     total_row_height_ += kDefaultRowHeight;
+    Invalidate_Rows_From(index);
     Changed();
 }
 
@@ -554,10 +643,8 @@ void Host_Grid::RemoveItem(int index) {
     cells_.erase(cells_.begin() + index);
     total_row_height_ -= row_height_[static_cast<size_t>(index)];
     row_height_.erase(row_height_.begin() + index);
-    const int last = Rows() - 1;
-    row_ = std::min(row_, last);
-    row_sel_ = std::min(row_sel_, last);
-    top_row_ = std::clamp(top_row_, std::min(1, last), std::max(last, 0));
+    Invalidate_Rows_From(index);
+    Clamp_Positions();
     Changed();
 }
 
@@ -577,6 +664,9 @@ size_t Host_Grid::Memory_Bytes() const {
     bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);
+    bytes += row_end_.capacity() * sizeof(long long);
+    bytes += pictures_.capacity() * sizeof(Picture) + picture_index_.size() * 32;
+    for (const auto& name : font_names_) bytes += sizeof(std::string) + name.capacity();
     return bytes;
 }
 
