@@ -12,16 +12,24 @@ std::string Number_Text(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
     if (value == 0) return "0";
+    // Whole numbers below 1E+15 are exact; print them directly.
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        char buf[24];
+        auto end = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value)).ptr;
+        return std::string(buf, end);
+    }
     // Round to 15 significant digits first; the exponent of the rounded value decides the form.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string s(buf);
-    auto epos = s.find('e');
-    int exponent = std::atoi(s.c_str() + epos + 1);
-    std::string mantissa = s.substr(0, epos);
-    bool negative = mantissa[0] == '-';
-    if (negative) mantissa.erase(0, 1);
+    auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    std::string_view s(buf, static_cast<size_t>(end - buf));
+    const auto epos = s.find('e');
+    int exponent = 0;
+    std::from_chars(s.data() + epos + (s[epos + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    std::string_view mantissa = s.substr(0, epos);
+    const bool negative = mantissa[0] == '-';
+    if (negative) mantissa.remove_prefix(1);
     std::string digits;
+    digits.reserve(16);
     for (char c : mantissa)
         if (c != '.') digits += c;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();

@@ -399,12 +399,14 @@ std::array<std::string, 2> Evaluate_Formula_By_Rewriting(std::string& formula_te
 
 namespace {
 
-// The direct evaluator for plain formulas: unsigned numbers without exponent letters,
-// variables whose values are such numbers, binary operators and parentheses, strictly
-// alternating. For those the rewriting rules reduce to ordinary precedence (powers, then
-// products, then sums, each left to right) with every result rounded through its text, as
-// long as no result needs an exponent form and no parenthesised group turns negative.
-// Returns nothing whenever the rewriting evaluator must decide.
+// The direct evaluator for plain formulas: unsigned numbers (one of them may carry an exponent
+// part), a leading "-" on a group's first number, variables whose values are plain numbers,
+// binary operators and parentheses, strictly alternating. For those the rewriting rules reduce
+// to ordinary precedence (powers, then products, then sums, each left to right) with every
+// result rounded through its text, plus what a negative group does once its value is written
+// into the text around it: after "+" or "-" its sign merges into the operator, after "*" or "/"
+// it applies after the powers that follow ("3*(0-2)^2" is -12). Anything else, and every
+// failure, is left to the rewriting evaluator: Run returns nothing.
 class Direct_Evaluator {
   public:
     std::optional<std::array<std::string, 2>> Run(const std::string& formula,
@@ -414,6 +416,7 @@ class Direct_Evaluator {
         frames_.clear();
         frames_.emplace_back();
         bool expect_operand = true;
+        bool exponent_seen = false;
         while (i < formula.size()) {
             char c = formula[i];
             if (expect_operand) {
@@ -423,19 +426,21 @@ class Direct_Evaluator {
                     continue;
                 }
                 Value v;
+                bool negative = false;
+                if (c == '-' && frames_.back().operands.empty() && i + 1 < formula.size() &&
+                    (Is_Digit(formula[i + 1]) || formula[i + 1] == '.')) {
+                    negative = true;  // a sign at the start of a group belongs to its number
+                    c = formula[++i];
+                }
                 if (Is_Digit(c) || c == '.') {
                     size_t start = i;
-                    bool dot = false;
-                    while (i < formula.size() && (Is_Digit(formula[i]) || formula[i] == '.')) {
-                        if (formula[i] == '.') {
-                            if (dot) return std::nullopt;
-                            dot = true;
-                        }
-                        ++i;
+                    if (!Read_Number(formula, i, v, exponent_seen)) return std::nullopt;
+                    if (negative) {
+                        if (v.computed) return std::nullopt;
+                        v.number = -v.number;
+                        v.text = "-" + std::string(formula, start, i - start);
                     }
-                    if (!Read(std::string_view(formula).substr(start, i - start), v))
-                        return std::nullopt;
-                } else if (c == '\'') {
+                } else if (c == '\'' && !negative) {
                     if (!table) return std::nullopt;
                     size_t close = formula.find('\'', i + 1);
                     if (close == std::string::npos || close == i + 1) return std::nullopt;
@@ -446,10 +451,11 @@ class Direct_Evaluator {
                     const Variant* value = Lookup(*table, name);
                     if (!value || value->Is_Object() || value->Is_Array()) return std::nullopt;
                     std::string text = value->To_Text();
-                    if (text.empty() ||
-                        text.find_first_not_of("0123456789.") != std::string::npos ||
-                        !Read(text, v))
+                    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
                         return std::nullopt;
+                    auto n = Parse_Number(text);
+                    if (!n) return std::nullopt;
+                    v = Value{*n, false, false, std::move(text)};
                     i = close + 1;
                 } else {
                     return std::nullopt;
@@ -460,9 +466,9 @@ class Direct_Evaluator {
                 if (c == ')') {
                     if (frames_.size() < 2) return std::nullopt;
                     auto v = Reduce(frames_.back());
-                    if (!v || v->number < 0) return std::nullopt;
+                    if (!v) return std::nullopt;
                     frames_.pop_back();
-                    frames_.back().operands.push_back(std::move(*v));
+                    if (!Push_Group_Value(frames_.back(), std::move(*v))) return std::nullopt;
                     ++i;
                     continue;
                 }
@@ -484,19 +490,75 @@ class Direct_Evaluator {
   private:
     struct Value {
         double number = 0;
-        bool computed = false;  // false: still the number as written
-        std::string text;       // as written, while not computed
+        bool computed = false;             // false: still the number as written
+        bool negate_after_powers = false;  // a negative group's sign, written after "*" or "/"
+        std::string text;                  // as written, while not computed
     };
     struct Frame {
         std::vector<Value> operands;
         std::vector<char> operators;
     };
 
-    static bool Read(std::string_view text, Value& v) {
-        auto n = Parse_Number(text);
+    // A number as typed. One number may carry an exponent part; it is expanded into its plain
+    // value first, as the rewriting does, and counts as computed.
+    static bool Read_Number(const std::string& f, size_t& i, Value& v, bool& exponent_seen) {
+        const size_t start = i;
+        bool dot = false;
+        while (i < f.size() && (Is_Digit(f[i]) || f[i] == '.')) {
+            if (f[i] == '.') {
+                if (dot) return false;
+                dot = true;
+            }
+            ++i;
+        }
+        const size_t mantissa_end = i;
+        if (i < f.size() && Is_E(f[i])) {
+            if (exponent_seen) return false;
+            exponent_seen = true;
+            size_t e = ++i;
+            if (i < f.size() && (f[i] == '+' || f[i] == '-')) ++i;
+            bool exponent_dot = false;
+            while (i < f.size() && (Is_Digit(f[i]) || f[i] == '.')) {
+                if (f[i] == '.') {
+                    if (exponent_dot) return false;
+                    exponent_dot = true;
+                }
+                ++i;
+            }
+            auto mantissa = Parse_Number(std::string_view(f).substr(start, mantissa_end - start));
+            std::string_view exponent_text = std::string_view(f).substr(e, i - e);
+            if (!exponent_text.empty() && exponent_text[0] == '+') exponent_text.remove_prefix(1);
+            auto exponent = Parse_Number(exponent_text);
+            if (!mantissa || !exponent ||
+                (exponent_text.size() > 1 && exponent_text[0] == '-' && exponent_text[1] == '.'))
+                return false;
+            auto value = Finite(*mantissa * std::pow(10.0, *exponent));
+            if (!value) return false;
+            std::string written = Number_Text(*value);
+            if (written.find('E') != std::string::npos) return false;
+            v = Value{*Parse_Number(written), true, false, {}};
+            return true;
+        }
+        auto n = Parse_Number(std::string_view(f).substr(start, i - start));
         if (!n) return false;
-        v.number = *n;
-        v.text = std::string(text);
+        v = Value{*n, false, false, f.substr(start, i - start)};
+        return true;
+    }
+
+    static bool Push_Group_Value(Frame& f, Value v) {
+        if (v.number < 0 && !f.operators.empty()) {
+            char& op = f.operators.back();
+            v.number = -v.number;
+            if (op == '+')
+                op = '-';
+            else if (op == '-')
+                op = '+';
+            else if (op == '*' || op == '/')
+                v.negate_after_powers = true;
+            else
+                return false;  // a negative exponent: the rewriting decides
+        }
+        f.operands.push_back(std::move(v));
         return true;
     }
 
@@ -504,11 +566,11 @@ class Direct_Evaluator {
     template <class Kind>
     static bool Pass(Frame& f, Kind is_kind) {
         size_t out = 0;
-        std::vector<char> kept;
+        size_t kept = 0;
         for (size_t k = 0; k < f.operators.size(); ++k) {
             char op = f.operators[k];
             if (!is_kind(op)) {
-                kept.push_back(op);
+                f.operators[kept++] = op;
                 f.operands[++out] = std::move(f.operands[k + 1]);
                 continue;
             }
@@ -516,16 +578,19 @@ class Direct_Evaluator {
             if (!value) return false;
             std::string text = Number_Text(*value);
             if (text.find('E') != std::string::npos) return false;
-            f.operands[out] = Value{*Parse_Number(text), true, {}};
+            const bool negate = f.operands[out].negate_after_powers;
+            f.operands[out] = Value{*Parse_Number(text), true, negate, {}};
         }
         f.operands.resize(out + 1);
-        f.operators = std::move(kept);
+        f.operators.resize(kept);
         return true;
     }
 
     static std::optional<Value> Reduce(Frame& f) {
         if (f.operands.empty() || f.operands.size() != f.operators.size() + 1) return std::nullopt;
         if (!Pass(f, [](char op) { return op == '^'; })) return std::nullopt;
+        for (Value& v : f.operands)
+            if (v.negate_after_powers) v.number = -v.number, v.negate_after_powers = false;
         if (!Pass(f, [](char op) { return op == '*' || op == '/'; })) return std::nullopt;
         if (!Pass(f, [](char op) { return op == '+' || op == '-'; })) return std::nullopt;
         return std::move(f.operands[0]);
