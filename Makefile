@@ -1,7 +1,7 @@
 # Two entry points: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
 
 .PHONY: deps configure build demo test bench clean
 
