@@ -77,6 +77,9 @@ Host_Grid::Host_Grid() {
     Cols(2);
     Rows(2);
     FixedCols(1);
+    // Like the classic grid, the current cell starts on the first scrolling cell.
+    row_ = row_sel_ = 1;
+    col_ = col_sel_ = 1;
 }
 
 Host_Grid::~Host_Grid() = default;
