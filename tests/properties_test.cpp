@@ -126,10 +126,13 @@ TEST_F(Properties_Test, FocusCellTextWritesTheGridsCellAndReadsTheEditorsCell) {
     Add();
     Add();
     control->Rows(3);
-    Type_Into(1, 1, "");
-    grid().Row(0);  // the grid moves on; no editor is active on a header
-    control->Focus_Cell_Text("header?");
-    EXPECT_EQ(grid().TextMatrix(0, 1), "header?");
+    grid().TextMatrix(0, 0, "corner");
+    Type_Into(2, 1, "");
+    control->CurrentRow = 0;  // no editor active
+    control->CurrentCol = 0;
+    control->Focus_Cell_Text("written");
+    EXPECT_EQ(grid().TextMatrix(2, 1), "written") << "put: the grid's current cell";
+    EXPECT_EQ(control->Focus_Cell_Text(), "corner") << "get: the editor's cell";
     EXPECT_EQ(marked.back(), "Cell_Text");
 }
 
