@@ -36,6 +36,15 @@ void vekGRID::Format_Cell(int row1, int col1, int row2, int col2, bool fill, For
     grid_.Redraw(redraw);
 }
 
+void vekGRID::Put_Cell_Font(const Font& font) {
+    grid_.CellFontBold(font.bold);
+    grid_.CellFontItalic(font.italic);
+    grid_.CellFontName(font.name);
+    grid_.CellFontSize(font.size);
+    grid_.CellFontStrikeThrough(font.strikethrough);
+    grid_.CellFontUnderline(font.underline);
+}
+
 void vekGRID::Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn) {
     const bool was_updating = updating_grid_;
     updating_grid_ = true;
@@ -93,14 +102,7 @@ void vekGRID::Cell_Back_Color(const Variant& Row, const Variant& Column, Color c
 
 void vekGRID::Cell_Font(double Row, double Column, const Font& CellFont) {
     const int r = Whole(Row), c = Whole(Column);
-    Format_Cell(r, c, r, c, true, [&] {
-        grid_.CellFontBold(CellFont.bold);
-        grid_.CellFontItalic(CellFont.italic);
-        grid_.CellFontName(CellFont.name);
-        grid_.CellFontSize(CellFont.size);
-        grid_.CellFontStrikeThrough(CellFont.strikethrough);
-        grid_.CellFontUnderline(CellFont.underline);
-    });
+    Format_Cell(r, c, r, c, true, [&] { Put_Cell_Font(CellFont); });
 }
 
 void vekGRID::Cell_Font_Color(double Row, double Column, const Variant& FontColor) {

@@ -23,22 +23,20 @@ std::pair<int, int> Measure(Host_Grid& grid, Text_Box& box, const Text_Metrics& 
 }
 }  // namespace
 
-void vekGRID::Word_Wrap(std::int16_t Column_For_Word_Wrap) {
-    const int c = Column_For_Word_Wrap;
-    if (c < 1 || c > grid_.Cols() - 1) return;
+void vekGRID::Wrap_Cells(const std::vector<std::pair<int, int>>& cells, bool extra_line) {
     grid_.WordWrap(true);
     const int row = grid_.Row(), col = grid_.Col();
     grid_.Visible(false);
     grid_.Redraw(false);
     updating_grid_ = true;
-    for (int r = 1; r < grid_.Rows(); ++r) {
-        Ignore_Errors([&] {
+    for (auto [r, c] : cells) {
+        Ignore_Errors([&, r = r, c = c] {
             grid_.Row(r);
             grid_.Col(c);
             auto [lines, line_height] =
                 Measure(grid_, *text1_, platform_.Metrics(), grid_.ColWidth(c));
             if (grid_.RowHeight(r) < lines * line_height)
-                grid_.RowHeight(r, (lines + 1) * line_height);
+                grid_.RowHeight(r, (lines + (extra_line ? 1 : 0)) * line_height);
         });
     }
     grid_.Visible(true);
@@ -48,28 +46,22 @@ void vekGRID::Word_Wrap(std::int16_t Column_For_Word_Wrap) {
     updating_grid_ = false;
 }
 
+// Every data row grows to fit its cell in the column, with a line to spare.
+void vekGRID::Word_Wrap(std::int16_t Column_For_Word_Wrap) {
+    const int c = Column_For_Word_Wrap;
+    if (c < 1 || c > grid_.Cols() - 1) return;
+    std::vector<std::pair<int, int>> cells;
+    for (int r = 1; r < grid_.Rows(); ++r) cells.emplace_back(r, c);
+    Wrap_Cells(cells, true);
+}
+
+// The row grows to fit its tallest cell exactly.
 void vekGRID::Word_Wrap_Row(std::int16_t Row_to_Word_Wrap) {
     const int r = Row_to_Word_Wrap;
     if (r < 0 || r > grid_.Rows() - 1) return;
-    grid_.WordWrap(true);
-    const int row = grid_.Row(), col = grid_.Col();
-    grid_.Visible(false);
-    grid_.Redraw(false);
-    updating_grid_ = true;
-    for (int c = 0; c < grid_.Cols(); ++c) {
-        Ignore_Errors([&] {
-            grid_.Row(r);
-            grid_.Col(c);
-            auto [lines, line_height] =
-                Measure(grid_, *text1_, platform_.Metrics(), grid_.ColWidth(c));
-            if (grid_.RowHeight(r) < lines * line_height) grid_.RowHeight(r, lines * line_height);
-        });
-    }
-    grid_.Visible(true);
-    grid_.Redraw(true);
-    Ignore_Errors([&] { grid_.Row(row); });
-    Ignore_Errors([&] { grid_.Col(col); });
-    updating_grid_ = false;
+    std::vector<std::pair<int, int>> cells;
+    for (int c = 0; c < grid_.Cols(); ++c) cells.emplace_back(r, c);
+    Wrap_Cells(cells, false);
 }
 
 }  // namespace vekgrid

@@ -264,12 +264,7 @@ void vekGRID::Grid_Font(const Font& font) {
     Ignore_Errors([&] {
         Select(0, 0, grid_.Rows() - 1, grid_.Cols() - 1);
         grid_.FillStyle(1);
-        grid_.CellFontBold(font.bold);
-        grid_.CellFontItalic(font.italic);
-        grid_.CellFontName(font.name);
-        grid_.CellFontSize(font.size);
-        grid_.CellFontStrikeThrough(font.strikethrough);
-        grid_.CellFontUnderline(font.underline);
+        Put_Cell_Font(font);
     });
     Ignore_Errors([&] { grid_.Col(col); });
     Ignore_Errors([&] { grid_.Row(row); });

@@ -218,6 +218,10 @@ class vekGRID : private Grid_Listener {
     // Selects one cell and writes or reads its format the select-format-restore way.
     template <class Format>
     void Format_Cell(int row1, int col1, int row2, int col2, bool fill, Format format);
+    // Writes a font into the cell font settings of the current cell or selection.
+    void Put_Cell_Font(const Font& font);
+    // Grows rows so the measured cells fit; extra_line adds one more line of room.
+    void Wrap_Cells(const std::vector<std::pair<int, int>>& cells, bool extra_line);
     bool Catchers_Visible() const { return tab_focus_[0]->Visible(); }
     void Show_Catchers(bool on);
     // Formats one new row (0: the last row) to match its columns.
