@@ -265,7 +265,7 @@ TEST_F(Control_Test, DisablingGreysEveryNonDividerCellAndEnablingRestoresTheBand
 
 TEST_F(Control_Test, ResizingWithColumnsWiderThanTheGridUnfreezesColumnOne) {
     for (int i = 0; i < 4; ++i) Add();
-    grid().Rows(3);
+    control->Rows(3);
     grid().FillStyle(1);
     grid().Row(1);
     grid().Col(1);

@@ -125,6 +125,25 @@ class vekGRID : private Grid_Listener {
 
     // --- Editors -------------------------------------------------------------------------
     void Hide_Editors();
+    void Show_Editors();
+    void Shift_Focus_To_Visible_Grideditor();
+    Variant Update_Combo_Box_List(std::string& New_List, std::int16_t& Column_Index);
+    void Update_Progress_Column(std::int16_t& Update_Column);
+
+    // --- Input the platform reports --------------------------------------------------------
+    // A message for an intercepted window (the grid's, the control's, a drop-down's or its
+    // list's): 513 left button down, 522 mouse wheel (wparam's high word the wheel delta).
+    void Window_Message(std::intptr_t window, int message, std::int32_t wparam);
+    // Keys typed into the text editor; KeyAscii 0 on return rejects the key.
+    void TextEditor_KeyPress(std::int16_t& KeyAscii);
+    void TextEditor_GotFocus();
+    void TextEditor_MouseDown(std::int16_t Button, std::int16_t Shift, float x, float y);
+    void PopUpEditor_Click(int index);
+    double Mouse_X() const { return mouse_x_; }
+    double Mouse_Y() const { return mouse_y_; }
+    double Combo_List_Position() const { return combo_list_position_; }
+    bool Ignore_Cell_Change() const { return ignore_cell_change_; }
+    bool Cell_Change_Pending() const { return cell_change_pending_; }
     std::int16_t Previous_Row() const { return previous_row_; }
     std::int16_t Previous_Col() const { return previous_col_; }
 
@@ -199,7 +218,23 @@ class vekGRID : private Grid_Listener {
     // Grid notifications.
     void Grid_LeaveCell() override { GridEditor_LeaveCell(); }
     void Grid_EnterCell() override { GridEditor_EnterCell(); }
+    void Grid_Click() override;
+    void Grid_DblClick() override;
+    void Grid_MouseDown(int button, int shift, double x, double y) override;
+    void Grid_MouseMove(int button, int shift, double x, double y) override;
+    void Grid_Scroll() override { GridEditor_Scroll(); }
     void Grid_Changed() override {}
+
+    // Editor placement by kind, on entry.
+    void Enter_Combo_Cell(int k);
+    void Enter_PopUp_Cell(int k);
+    // Moves on from a divider column in the direction of the move.
+    void Skip_Divider();
+    // Moves on from a blocked cell the way the arrow key would (37 left .. 40 down).
+    void Step_Off_Blocked_Cell(int key);
+    bool Blocked(int row, int col) const;
+    void Toggle_Check_Box();
+    void Reset_Row_Check_Boxes(std::int16_t& Row);
 
     // Cell handlers of the grid: activation of the entered cell, commit of the left one.
     void GridEditor_EnterCell();
@@ -296,6 +331,9 @@ class vekGRID : private Grid_Listener {
     vekgrid::Equation_Mask equation_mask_;
     std::int16_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
+    bool adding_item_ = false;
+    double combo_list_position_ = 0;
+    double mouse_x_ = 0, mouse_y_ = 0;
     // Kept only for the property bag.
     Variant current_cell_data_ = Variant(std::int16_t{0});
     std::string focus_cell_text_ = "\"";

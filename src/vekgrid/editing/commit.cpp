@@ -58,7 +58,10 @@ void vekGRID::GridEditor_LeaveCell() {
             old_text = Mask_Text(r, k);
             new_text = t;
             Ignore_Errors([&] {
-                if (t != grid_.TextMatrix(r, k)) grid_.TextMatrix(r, k, t);
+                if (t == grid_.TextMatrix(r, k)) return;
+                grid_.TextMatrix(r, k, t);
+                std::int16_t column = static_cast<std::int16_t>(k);
+                Update_Progress_Column(column);
             });
             break;
         case PopUp:

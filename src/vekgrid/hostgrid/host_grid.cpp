@@ -409,6 +409,23 @@ void Host_Grid::User_Click(double x, double y) {
     if (listener_) listener_->Grid_Click();
 }
 
+void Host_Grid::User_MouseDown(int button, int shift, double x, double y) {
+    Pointer_At(x, y);
+    if (button == 1 && mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ && mouse_col_ < cols_ &&
+        mouse_row_ < Rows())
+        Move_Current(mouse_row_, mouse_col_);
+    if (listener_) listener_->Grid_MouseDown(button, shift, x, y);
+}
+
+void Host_Grid::User_MouseMove(int button, int shift, double x, double y) {
+    Pointer_At(x, y);
+    if (listener_) listener_->Grid_MouseMove(button, shift, x, y);
+}
+
+void Host_Grid::User_DblClick() {
+    if (listener_) listener_->Grid_DblClick();
+}
+
 std::uint32_t Host_Grid::Window_Style() const {
     long long width = std::accumulate(col_width_.begin(), col_width_.end(), 0LL);
     bool vertical = total_row_height_ > height_;

@@ -270,6 +270,11 @@ class Host_Grid {
     // Input from a view: the pointer went down / up at (x, y); these move the current cell
     // like the original grid and raise the listener's notifications.
     void User_Click(double x, double y);
+    // A button went down: the left one moves the current cell to a data cell under it, then
+    // the listener hears MouseDown. Move and double click only notify.
+    void User_MouseDown(int button, int shift, double x, double y);
+    void User_MouseMove(int button, int shift, double x, double y);
+    void User_DblClick();
 
     // Memory held by cells and formats, for budgets and benchmarks.
     size_t Memory_Bytes() const;

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "vekgrid/platform/message_box.h"
 #include "vekgrid/platform/services.h"
@@ -28,6 +29,10 @@ class Platform {
     virtual void Send_Keys(const std::string& keys) = 0;
     // Runs pending user-interface messages.
     virtual void Do_Events() = 0;
+    // The mouse cursor's screen position in pixels.
+    virtual std::pair<int, int> Cursor_Position() const = 0;
+    // Presses (and, unless press_only, releases) the left button where the cursor is.
+    virtual void Synthesize_Click(bool press_only) = 0;
 
     virtual int Twips_Per_Pixel_X() const = 0;
     virtual int Twips_Per_Pixel_Y() const = 0;

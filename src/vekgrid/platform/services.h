@@ -50,6 +50,30 @@ class Host_Form {
     std::vector<std::function<void()>> closing_;
 };
 
+// The form a pop-up column shows, a host object. The base keeps the state; a GUI front end
+// derives from it and moves a real dialog.
+class Pop_Up_Form : public Object {
+  public:
+    virtual void Show() { visible_ = true, ++shown_; }
+    virtual void Hide() { visible_ = false; }
+    bool Visible() const { return visible_; }
+    int Left() const { return left_; }
+    virtual void Left(int v) { left_ = v; }
+    int Top() const { return top_; }
+    virtual void Top(int v) { top_ = v; }
+    int Width() const { return width_; }
+    virtual void Width(int v) { width_ = v; }
+    int Height() const { return height_; }
+    virtual void Height(int v) { height_ = v; }
+    virtual double ScaleX_Pixels_To_Twips(double pixels) const { return pixels * 15; }
+    int Times_Shown() const { return shown_; }
+
+  private:
+    bool visible_ = false;
+    int left_ = 0, top_ = 0, width_ = 3000, height_ = 2000;
+    int shown_ = 0;
+};
+
 // Window properties and replaced message procedures, the bookkeeping of window interception.
 // Procedures are opaque numbers; 0 means none.
 class Window_Registry {

@@ -116,6 +116,8 @@ class Combo_Box : public Widget {
     virtual void List_Min_Width(int pixels) { list_min_width_ = pixels; }
     bool Locked() const { return locked_; }
     virtual void Locked(bool on) { locked_ = on; }
+    const vekgrid::Font& Font() const { return font_; }
+    virtual void Font(const vekgrid::Font& font) { font_ = font; }
     std::intptr_t List_hWnd() const { return hWnd() + 1; }
 
     std::function<void()> On_Click;
@@ -130,6 +132,7 @@ class Combo_Box : public Widget {
     bool dropped_ = false;
     int list_min_width_ = 0;
     bool locked_ = false;
+    vekgrid::Font font_;
 };
 
 class Command_Button : public Widget {

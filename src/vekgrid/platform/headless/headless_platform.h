@@ -52,6 +52,10 @@ class Headless_Platform : public Platform {
 
     void Send_Keys(const std::string& keys) override { sent_keys.push_back(keys); }
     void Do_Events() override { ++events_processed; }
+    std::pair<int, int> Cursor_Position() const override { return cursor; }
+    void Synthesize_Click(bool press_only) override {
+        synthesized_clicks.push_back(press_only ? "press" : "click");
+    }
 
     int Twips_Per_Pixel_X() const override { return 15; }
     int Twips_Per_Pixel_Y() const override { return 15; }
@@ -72,6 +76,8 @@ class Headless_Platform : public Platform {
     Headless_Form form;
     std::vector<std::string> sent_keys;
     int events_processed = 0;
+    std::pair<int, int> cursor{0, 0};
+    std::vector<std::string> synthesized_clicks;
     bool design_mode = false;
 
   private:
