@@ -21,6 +21,13 @@ class Event_Log : public vekGRID_Events {
     void EnterCell() override { lines.push_back("EnterCell"); }
     void LeaveCell() override { lines.push_back("LeaveCell"); }
     void Click() override { lines.push_back("Click"); }
+    void MouseDown(std::int16_t& button, std::int16_t&, float&, float&) override {
+        lines.push_back("MouseDown(" + std::to_string(button) + ")");
+    }
+    void PopUpClick(std::int16_t& col, Variant& form) override {
+        lines.push_back("PopUpClick(" + std::to_string(col) + (form.Is_Object() ? ",form)" : ")"));
+    }
+    void DblClick() override { lines.push_back("DblClick"); }
     void RowAdded(double& row) override {
         lines.push_back("RowAdded(" + std::to_string(static_cast<int>(row)) + ")");
     }
@@ -53,6 +60,20 @@ class Control_Test : public ::testing::Test {
         grid().Row(row);
         grid().Col(col);
         control->TextEditor().Text(text);
+    }
+
+    // Keys typed into the text editor, each through its key filter; returns what was rejected.
+    std::string Type_Keys(const std::string& keys) {
+        std::string rejected;
+        for (char c : keys) {
+            std::int16_t key = static_cast<unsigned char>(c);
+            control->TextEditor_KeyPress(key);
+            if (key == 0)
+                rejected += c;
+            else
+                control->TextEditor().Text(control->TextEditor().Text() + c);
+        }
+        return rejected;
     }
 
     Headless_Platform platform;

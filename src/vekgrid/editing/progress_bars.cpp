@@ -31,7 +31,7 @@ Picture Bar_Image(Picture_Box& box, Color color, double width, double height) {
     box.Width(static_cast<int>(std::lround(width)));
     box.Height(static_cast<int>(std::lround(height)));
     auto image = std::make_shared<Image>();
-    image->width = std::max(1, box.Width() / 15);
+    image->width = std::max(0, box.Width() / 15);
     image->height = std::max(1, box.Height() / 15);
     image->pixels.assign(static_cast<size_t>(image->width) * static_cast<size_t>(image->height),
                          color);
