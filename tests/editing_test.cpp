@@ -428,3 +428,84 @@ TEST_F(Progress_Test, EditingAProgressCellRedrawsItsColumn) {
 
 }  // namespace
 }  // namespace vekgrid::testing
+
+namespace vekgrid::testing {
+namespace {
+
+TEST_F(Editing_Test, ScrollingColumnOneOutOfViewFreezesIt) {
+    for (int i = 0; i < 6; ++i) Column(TextBox);
+    control->Rows(4);
+    grid().Width(4000);
+    grid().Row(1);
+    grid().Col(4);
+    grid().LeftCol(3);  // column 1 scrolls out of sight
+    EXPECT_EQ(grid().FixedCols(), 2);
+    EXPECT_EQ(grid().Look(2, 1).fore, 0xC0C0C0u);
+    EXPECT_TRUE(grid().Look(2, 1).font.bold);
+    EXPECT_EQ(grid().Row(), 1) << "the current cell is put back";
+    EXPECT_EQ(grid().Col(), 4);
+    EXPECT_TRUE(grid().Visible());
+
+    control->Left_Col_Always_Visible(false);
+    grid().LeftCol(4);
+    EXPECT_EQ(grid().FixedCols(), 1);
+    EXPECT_EQ(grid().Look(2, 1).fore, Colors::Black);
+}
+
+TEST_F(Editing_Test, ShowEditorsAndFocusShiftByColumnKind) {
+    Column(TextBox);
+    Column(ComboBox, [](vekColumn& c) { c.ComboBox_List("a"); });
+    Column(CheckBox);
+    control->Rows(2);
+    grid().Row(1);
+    grid().Col(2);
+    control->Hide_Editors();
+    EXPECT_FALSE(control->ComboEditor()(2).Visible());
+    EXPECT_EQ(control->ComboEditor()(2).Left(), -40000);
+    control->Show_Editors();
+    EXPECT_TRUE(control->ComboEditor()(2).Visible());
+    EXPECT_EQ(platform.Focused(), &control->ComboEditor()(2));
+    grid().Col(3);
+    control->Shift_Focus_To_Visible_Grideditor();
+    EXPECT_TRUE(grid().Has_Focus());
+    grid().Col(1);
+    control->Hide_Editors();
+    control->Shift_Focus_To_Visible_Grideditor();
+    EXPECT_TRUE(control->TextEditor().Visible());
+    EXPECT_EQ(platform.Focused(), &control->TextEditor());
+}
+
+TEST_F(Editing_Test, EditablePopUpCellsCommitTheirText) {
+    Column(PopUp, [](vekColumn& c) { c.PopUp_Allow_Cell_Editing(true); });
+    Column(TextBox);
+    control->Rows(2);
+    grid().Row(1);
+    grid().Col(1);
+    EXPECT_TRUE(control->TextEditor().Visible());
+    EXPECT_EQ(control->TextEditor().Left(), grid().CellLeft());
+    control->TextEditor().Text("picked");
+    events.lines.clear();
+    grid().Col(2);
+    EXPECT_EQ(grid().TextMatrix(1, 1), "picked");
+    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "picked");
+    EXPECT_FALSE(control->PopUpEditor()(1).Visible());
+    EXPECT_EQ(events.lines, (Lines{"LeaveCell", "EnterCell"})) << "pop-up edits report no change";
+    grid().User_DblClick();
+    EXPECT_EQ(events.lines.back(), "DblClick");
+}
+
+TEST_F(Progress_Test, AbsoluteRangeMeasuresMagnitudes) {
+    columns.push_back(std::make_unique<vekColumn>());
+    vekColumn& c = *columns.back();
+    c.Editor_Type(ProgressBar);
+    c.ProgressBar_AutoRange(true);
+    c.ProgressBar_Use_Absolute_Range(true);
+    c.ColumnWidth(Variant(std::int32_t{1000}));
+    control->Add_Column(c);
+    Fill(4, {"0", "-50", "100", "-100"});
+    EXPECT_EQ(Bar(2, 4)->width * 15, 525) << "-50 counts as 50 of 0..100";
+    EXPECT_EQ(Bar(4, 4)->width * 15, 1050);
+}
+
+}  // namespace
+}  // namespace vekgrid::testing
