@@ -44,6 +44,10 @@ vekGRID::vekGRID(Platform& platform)
     text2_->Visible(false);
     text1_->Visible(false);
     grid_.Set_Listener(this);
+    text_editor_->On_GotFocus = [this] { TextEditor_GotFocus(); };
+    for (int n = 1; n <= 4; ++n)
+        tab_focus_[static_cast<size_t>(n - 1)]->On_GotFocus = [this, n] { Tab_Focus_GotFocus(n); };
+    timer1_->On_Tick = [this] { Timer1_Timer(); };
 
     // Start-up; each step on its own.
     Ignore_Errors([&] { Allow_Shortcut_Keys = true; });
@@ -68,10 +72,14 @@ vekGRID::~vekGRID() {
     for (int index : combo_editor_.Indices())
         Ignore_Errors([&] { Remove_Combo_Interception(index); });
     grid_.Set_Listener(nullptr);
+    if (parent_form_) parent_form_->Remove_Closing_Listener(closing_token_);
 }
 
 void vekGRID::Show() {
-    if (!platform_.Design_Mode()) parent_form_ = platform_.Parent_Form();
+    if (platform_.Design_Mode() || parent_form_) return;
+    parent_form_ = platform_.Parent_Form();
+    if (parent_form_)
+        closing_token_ = parent_form_->Add_Closing_Listener([this] { Form_Closing(); });
 }
 
 void vekGRID::Resize(int width, int height) {

@@ -130,6 +130,33 @@ class vekGRID : private Grid_Listener {
     Variant Update_Combo_Box_List(std::string& New_List, std::int16_t& Column_Index);
     void Update_Progress_Column(std::int16_t& Update_Column);
 
+    // --- Keyboard and focus ----------------------------------------------------------------
+    // Keys reach the control before the focused editor; KeyCode 0 on return keeps a key from
+    // the editor. Shift: 1 Shift, 2 Ctrl, 4 Alt.
+    void UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    void UserControl_KeyPress(std::int16_t& KeyAscii);
+    void Tab_Focus_GotFocus(int n, bool mouse_button_down = false, bool tab_key_down = true);
+    void UserControl_EnterFocus();
+    void UserControl_ExitFocus();
+    std::int32_t pppKeyboardProc(std::int32_t nCode, std::int32_t wParam, std::int32_t lParam);
+    bool Control_Has_Focus() const { return control_has_focus_; }
+    const std::string& Last_Direction() const { return last_direction_; }
+
+    // --- Rows -------------------------------------------------------------------------------
+    void AddItem(const std::string& Item, const Variant& Index = Variant());
+    void RemoveItem(std::int32_t Index);
+    Variant Cut_Row();
+    Variant Copy_Row();
+    Variant Paste_Row();
+    Variant Insert_Copied_Row();
+    Variant Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
+                                const Variant& New_Row_Index_Location);
+    Variant Delete_Row(std::int16_t Row_Number, bool Renumber_Rows = false);
+    Variant Hide_All_Rows();
+    Variant Show_All_Rows();
+    Variant Hide_Row(std::int16_t Row_Number);
+    bool Paste_In_Progress() const { return paste_in_progress_; }
+
     // --- Input the platform reports --------------------------------------------------------
     // A message for an intercepted window (the grid's, the control's, a drop-down's or its
     // list's): 513 left button down, 522 mouse wheel (wparam's high word the wheel delta).
@@ -232,6 +259,23 @@ class vekGRID : private Grid_Listener {
     void Skip_Divider();
     // Moves on from a blocked cell the way the arrow key would (37 left .. 40 down).
     void Step_Off_Blocked_Cell(int key);
+    bool Usable(int row, int col) const;
+    void Key_Right();
+    void Key_Left();
+    void Key_Vertical(bool down);
+    void Key_Page(bool down);
+    void Key_Enter();
+    void Add_Row_By_Enter();
+    void Unfreeze_Column_One();
+    void Commit_On_Focus_Loss();
+    void Timer1_Timer();
+    void Form_Closing();
+    // Row formatting over a range, one fill per column where every cell gets the same.
+    void Format_All_Rows(std::int16_t& Renumber);
+    void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures);
+    void Band_Visible_Rows();
+    void Redraw_Progress_Columns();
+    std::string Row_Text(int row) const;
     bool Blocked(int row, int col) const;
     void Toggle_Check_Box();
     void Reset_Row_Check_Boxes(std::int16_t& Row);
@@ -303,7 +347,8 @@ class vekGRID : private Grid_Listener {
     Widget_Array<Picture_Box> vertical_gridline_;
     std::unique_ptr<Text_Box> text1_, text2_;
     std::unique_ptr<Timer> timer1_;
-    Host_Form* parent_form_ = nullptr;        // not owned
+    Host_Form* parent_form_ = nullptr;  // not owned
+    int closing_token_ = 0;
     std::vector<vekGRID_Events*> listeners_;  // not owned
 
     Variant_Array column_properties_{0, Col_Attr::Last, 0, 0};
@@ -332,6 +377,12 @@ class vekGRID : private Grid_Listener {
     std::int16_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
     bool adding_item_ = false;
+    bool control_has_focus_ = false;
+    bool skip_next_key_ = false;
+    std::string last_direction_;
+    std::string copied_row_text_;
+    double copied_row_index_ = 0;
+    bool paste_in_progress_ = false;
     double combo_list_position_ = 0;
     double mouse_x_ = 0, mouse_y_ = 0;
     // Kept only for the property bag.

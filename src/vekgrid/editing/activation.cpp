@@ -98,24 +98,10 @@ bool vekGRID::Blocked(int row, int col) const {
     return grid_.Look(row, col).back == grid_.BackColor();
 }
 
-// The arrow keys' way past a blocked cell: on along the row or column to the next cell that
-// takes an editor, wrapping to the other end of the row.
+// A blocked cell is passed over the way the arrow key would pass it.
 void vekGRID::Step_Off_Blocked_Cell(int key) {
-    const int rows = grid_.Rows(), cols = grid_.Cols();
-    int r = grid_.Row(), c = grid_.Col();
-    for (int tries = 0; tries < rows * cols; ++tries) {
-        if (key == kKeyRight)
-            c = c + 1 < cols ? c + 1 : 1;
-        else if (key == kKeyLeft)
-            c = c > 1 ? c - 1 : cols - 1;
-        else if (key == kKeyDown)
-            r = r + 1 < rows ? r + 1 : 1;
-        else
-            r = r > 1 ? r - 1 : rows - 1;
-        if (grid_.ColWidth(c) > 0 && grid_.RowHeight(r) > 0 && !Blocked(r, c)) break;
-    }
-    grid_.Row(r);
-    grid_.Col(c);
+    std::int16_t code = static_cast<std::int16_t>(key);
+    UserControl_KeyDown(code, 0);
 }
 
 // Divider columns take no editor: the move goes on to the next column that shows, in its

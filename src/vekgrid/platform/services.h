@@ -35,19 +35,24 @@ class Property_Bag {
 class Host_Form {
   public:
     virtual ~Host_Form() = default;
-    void Add_Closing_Listener(std::function<void()> listener) {
-        closing_.push_back(std::move(listener));
+    // Returns a token for Remove_Closing_Listener.
+    int Add_Closing_Listener(std::function<void()> listener) {
+        closing_.emplace_back(++last_token_, std::move(listener));
+        return last_token_;
     }
-    void Clear_Closing_Listeners() { closing_.clear(); }
+    void Remove_Closing_Listener(int token) {
+        std::erase_if(closing_, [token](const auto& l) { return l.first == token; });
+    }
 
   protected:
     void Notify_Closing() {
         auto listeners = closing_;
-        for (auto& l : listeners) l();
+        for (auto& l : listeners) l.second();
     }
 
   private:
-    std::vector<std::function<void()>> closing_;
+    std::vector<std::pair<int, std::function<void()>>> closing_;
+    int last_token_ = 0;
 };
 
 // The form a pop-up column shows, a host object. The base keeps the state; a GUI front end

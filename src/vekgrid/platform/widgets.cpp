@@ -17,7 +17,8 @@ void Widget::SetFocus() {
 void Text_Box::Text(std::string text) {
     if (text == text_) return;
     text_ = std::move(text);
-    sel_start_ = std::min(sel_start_, static_cast<int>(text_.size()));
+    // The caret ends up after the text, where typing leaves it.
+    sel_start_ = static_cast<int>(text_.size());
     sel_length_ = 0;
     if (On_Change) On_Change();
 }

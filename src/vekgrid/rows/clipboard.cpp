@@ -1,0 +1,150 @@
+#include <algorithm>
+
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+
+namespace vekgrid {
+
+// A row as the clipboard keeps it: a tab and the mask entry for every data column.
+std::string vekGRID::Row_Text(int row) const {
+    std::string text;
+    for (int c = 1; c < grid_.Cols(); ++c) text += "\t" + Mask_Text(row, c);
+    return text;
+}
+
+Variant vekGRID::Copy_Row() {
+    copied_row_index_ = grid_.Row();
+    copied_row_text_.clear();
+    if (grid_.Row() >= 1) copied_row_text_ = Row_Text(grid_.Row());
+    return Variant();
+}
+
+Variant vekGRID::Cut_Row() {
+    Copy_Row();
+    Delete_Row(static_cast<std::int16_t>(grid_.Row()), true);
+    return Variant();
+}
+
+Variant vekGRID::Paste_Row() {
+    const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
+                                      [](char c) { return c != '\t'; });
+    if (has_data) {
+        std::vector<std::string> fields;
+        for (size_t start = 0;;) {
+            size_t tab = copied_row_text_.find('\t', start);
+            fields.push_back(
+                copied_row_text_.substr(start, tab == std::string::npos ? tab : tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        // The host sees the row as an array (0, 0..n) and may change it before it is pasted.
+        auto data = std::make_shared<Variant_Array>(0, 0, 0, static_cast<int>(fields.size()) - 1);
+        for (size_t i = 0; i < fields.size(); ++i) (*data)(0, static_cast<int>(i)) = fields[i];
+        Variant new_row_data{Array_Ref(data)};
+        double row_id = grid_.Row();
+        Raise_Event([&](vekGRID_Events& l) { l.BeforeRowPaste(row_id, new_row_data); });
+        if (new_row_data.Is_Array()) {
+            const Variant_Array& pasted = *new_row_data.To_Array();
+            const int row = grid_.Row();
+            for (int c = 1; c <= pasted.Upper(2) && c <= grid_.Cols() - 1; ++c) {
+                paste_in_progress_ = true;
+                Ignore_Errors([&] { TextMatrix(row, c, pasted(pasted.Lower(1), c).To_Text()); });
+                paste_in_progress_ = false;
+            }
+        }
+    }
+    double copied = copied_row_index_, pasted_at = grid_.Row();
+    Raise_Event([&](vekGRID_Events& l) { l.RowPasted(copied, pasted_at); });
+    return Variant();
+}
+
+Variant vekGRID::Insert_Copied_Row() {
+    const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
+                                      [](char c) { return c != '\t'; });
+    if (has_data) AddItem(copied_row_text_, Variant(std::int32_t{grid_.Row() + 1}));
+    return Variant();
+}
+
+Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
+                                     const Variant& New_Row_Index_Location) {
+    int from = 0, to = 0;
+    try {
+        from = Row_Number_To_Copy.To_Long();
+        to = New_Row_Index_Location.To_Long();
+    } catch (...) {
+        return Variant();
+    }
+    if (from < 1 || from > grid_.Rows() - 1 || grid_.Rows() < 2 || to < 1 || to > grid_.Rows())
+        return Variant();
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
+    Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    grid_.Redraw(false);
+    grid_.Visible(false);
+    updating_grid_ = true;
+    const std::string text = Row_Text(from);
+    AddItem(text, Variant(std::int32_t{to}));
+    grid_.Visible(true);
+    grid_.Redraw(true);
+    updating_grid_ = false;
+    Shift_Focus_To_Visible_Grideditor();
+    if (catchers_hidden) Show_Catchers(true);
+    return Variant();
+}
+
+Variant vekGRID::Delete_Row(std::int16_t Row_Number, bool Renumber_Rows) {
+    if (Row_Number <= 0 || grid_.Rows() < 2 || Row_Number > grid_.Rows() - 1) return Variant();
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
+    double row_id = Row_Number;
+    Raise_Event([&](vekGRID_Events& l) { l.BeforeRowDelete(row_id); });
+    const bool redraw = grid_.Redraw(), was_visible = grid_.Visible();
+    grid_.Redraw(false);
+    grid_.Visible(false);
+    updating_grid_ = true;
+    const int row = grid_.Row(), col = grid_.Col();
+    Ignore_Errors([&] { Hide_Editors(); });
+    Ignore_Errors([&] {
+        if (grid_.Rows() == 2)
+            grid_.Rows(1);
+        else
+            grid_.RemoveItem(Row_Number);
+    });
+    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
+                         static_cast<std::int16_t>(grid_.Cols() - 1), 0, 0, Row_Number);
+    if (grid_.Rows() == 1) {
+        grid_.Visible(true);
+        grid_.Redraw(true);
+        Ignore_Errors([&] { text_editor_->Text(""); });
+        Ignore_Errors([&] { Hide_Editors(); });
+        CurrentRow = CurrentCol = 0;
+    } else {
+        Format_Data_Rows(1, grid_.Rows() - 1, Renumber_Rows, false);
+        // The current cell stays on its row; a deleted current row gives way to the row that
+        // took its place, or to the new last row.
+        int new_row = row > Row_Number ? row - 1 : row;
+        new_row = std::clamp(new_row, 1, grid_.Rows() - 1);
+        Ignore_Errors([&] {
+            grid_.Row(new_row);
+            grid_.Col(col);
+        });
+        CurrentRow = static_cast<std::int16_t>(grid_.Row());
+        CurrentCol = static_cast<std::int16_t>(grid_.Col());
+    }
+    updating_grid_ = false;
+    grid_.Visible(true);
+    grid_.Redraw(true);
+    grid_.Visible(was_visible);
+    grid_.Redraw(redraw);
+    if (grid_.Rows() > 1) {
+        // The editor takes the text of the cell it now stands on, so nothing stale is committed.
+        suppress_cell_events_ = true;
+        Ignore_Errors([&] { GridEditor_EnterCell(); });
+        suppress_cell_events_ = false;
+    }
+    Raise_Event([&](vekGRID_Events& l) { l.RowDeleted(row_id); });
+    if (catchers_hidden) Show_Catchers(true);
+    return Variant();
+}
+
+}  // namespace vekgrid

@@ -1,0 +1,85 @@
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+
+namespace vekgrid {
+
+namespace {
+constexpr int kShownHeight = 240;
+}
+
+// Odd and even colours over the rows that show; hidden rows do not count.
+void vekGRID::Band_Visible_Rows() {
+    const int cols = grid_.Cols();
+    if (cols < 2) return;
+    const Color odd = static_cast<Color>(row_color_odd_.To_Long());
+    const Color even = static_cast<Color>(row_color_even_.To_Long());
+    const bool was_updating = updating_grid_;
+    updating_grid_ = true;
+    const int row = grid_.Row(), col = grid_.Col();
+    Ignore_Errors([&] {
+        grid_.FillStyle(1);
+        int shown = 0;
+        for (int r = 1; r < grid_.Rows(); ++r) {
+            if (grid_.RowHeight(r) < 1) continue;
+            Select(r, 1, r, cols - 1);
+            grid_.CellBackColor(++shown % 2 ? odd : even);
+        }
+    });
+    Ignore_Errors([&] { grid_.FillStyle(0); });
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = was_updating;
+}
+
+void vekGRID::Redraw_Progress_Columns() {
+    for (int c = 1; c < grid_.Cols() && c <= column_properties_.Upper(2); ++c) {
+        if (Column_Editor(c) != ProgressBar) continue;
+        std::int16_t column = static_cast<std::int16_t>(c);
+        Update_Progress_Column(column);
+    }
+}
+
+Variant vekGRID::Hide_All_Rows() {
+    grid_.Visible(false);
+    for (int r = 1; r < grid_.Rows(); ++r) grid_.RowHeight(r, 0);
+    grid_.Visible(true);
+    Ignore_Errors([&] { Hide_Editors(); });
+    return Variant();
+}
+
+Variant vekGRID::Show_All_Rows() {
+    grid_.Visible(false);
+    for (int r = 1; r < grid_.Rows(); ++r) grid_.RowHeight(r, kShownHeight);
+    const int row = grid_.Row(), col = grid_.Col();
+    Band_Visible_Rows();
+    Redraw_Progress_Columns();
+    updating_grid_ = true;
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = false;
+    grid_.Visible(true);
+    return Variant();
+}
+
+Variant vekGRID::Hide_Row(std::int16_t Row_Number) {
+    grid_.Visible(false);
+    Ignore_Errors([&] { grid_.RowHeight(Row_Number, 0); });
+    Ignore_Errors([&] { Hide_Editors(); });
+    if (grid_.Row() == Row_Number) {
+        int target = -1;
+        for (int r = Row_Number + 1; r < grid_.Rows() && target < 0; ++r)
+            if (grid_.RowHeight(r) >= 1) target = r;
+        for (int r = Row_Number - 1; r >= 1 && target < 0; --r)
+            if (grid_.RowHeight(r) >= 1) target = r;
+        if (target > 0) Ignore_Errors([&] { grid_.Row(target); });
+    }
+    Band_Visible_Rows();
+    grid_.Visible(true);
+    return Variant();
+}
+
+}  // namespace vekgrid

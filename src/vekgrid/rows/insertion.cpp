@@ -1,0 +1,165 @@
+#include <algorithm>
+
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+#include "vekgrid/formula/math_parser.h"
+
+namespace vekgrid {
+
+namespace {
+Color As_Color(const Variant& v) {
+    return static_cast<Color>(v.To_Long());
+}
+}  // namespace
+
+// Data rows first..last as their columns want them. Whatever is the same for a whole column is
+// one fill over the column, so a large grid costs a few passes, not a pass per cell.
+void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures) {
+    const int cols = grid_.Cols();
+    if (first > last || cols < 2) return;
+    const bool was_updating = updating_grid_;
+    updating_grid_ = true;
+    const Color odd = As_Color(row_color_odd_), even = As_Color(row_color_even_);
+    Ignore_Errors([&] {
+        grid_.FillStyle(1);
+        for (int r = first; r <= last; ++r) {
+            Select(r, 1, r, cols - 1);
+            grid_.CellFontBold(false);
+            grid_.CellBackColor(r % 2 ? odd : even);
+            if (renumber) grid_.TextMatrix(r, 0, std::to_string(r));
+        }
+        for (int c = 1; c < cols && c <= column_properties_.Upper(2); ++c) {
+            Select(first, c, last, c);
+            grid_.CellAlignment(column_properties_(Col_Attr::Alignment, c).To_Long());
+            const auto kind = Column_Editor(c);
+            if (kind == Divider) grid_.CellBackColor(back_color_);
+            const bool grey = Column_Flag(Col_Attr::Read_Only, c) && !read_only_;
+            grid_.CellForeColor(grey ? Colors::Grey_Text : Colors::Black);
+            if (kind != CheckBox) continue;
+            grid_.CellAlignment(Align::Left);
+            if (centre_pictures) grid_.CellPictureAlignment(Align::Center);
+            for (int r = first; r <= last; ++r) {
+                Select(r, c, r, c);
+                grid_.CellForeColor(grid_.CellBackColor());
+                grid_.CellPicture(grid_.TextMatrix(r, c) == "1" ? checkbox_on_->Picture()
+                                                                : checkbox_off_->Picture());
+            }
+        }
+    });
+    Ignore_Errors([&] { grid_.FillStyle(0); });
+    updating_grid_ = was_updating;
+}
+
+void vekGRID::Format_All_Rows(std::int16_t& Renumber) {
+    const bool was_updating = updating_grid_;
+    updating_grid_ = true;
+    const int row = grid_.Row(), col = grid_.Col();
+    const int rows = grid_.Rows(), cols = grid_.Cols();
+    Ignore_Errors([&] {
+        grid_.FillStyle(1);
+        Select(0, 0, rows - 1, 0);
+        grid_.CellAlignment(Align::Left);
+        grid_.CellFontBold(true);
+        grid_.CellBackColor(Colors::Header);
+        if (grid_.RowHeight(0) < 450) grid_.RowHeight(0, 450);
+        if (cols > 1) {
+            Select(0, 1, 0, cols - 1);
+            grid_.CellAlignment(Align::Center);
+        }
+        grid_.FillStyle(0);
+    });
+    Format_Data_Rows(1, rows - 1, Renumber == 0, true);
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = was_updating;
+}
+
+void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
+    const bool catchers_hidden = Catchers_Visible();
+    if (catchers_hidden) Show_Catchers(false);
+    suppress_combo_dropdown_ = true;
+    std::string old_value;
+    Ignore_Errors([&] { old_value = Mask_Text(CurrentRow, CurrentCol); });
+    Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    if (cell_change_pending_) {
+        std::string new_value = Mask_Text(CurrentRow, CurrentCol);
+        double r = CurrentRow, c = CurrentCol;
+        if (CurrentRow <= grid_.Rows() - 1)
+            Raise_Event([&](vekGRID_Events& l) { l.CellChanged(old_value, new_value, r, c); });
+        cell_change_pending_ = false;
+    }
+    adding_item_ = true;
+    // Without an index the row goes to the bottom, as the last row.
+    int index = grid_.Rows();
+    try {
+        if (!Index.Is_Blank()) index = Index.To_Long();
+        grid_.AddItem(Item, index);
+    } catch (...) {
+        adding_item_ = suppress_combo_dropdown_ = false;
+        if (catchers_hidden) Show_Catchers(true);
+        return;
+    }
+    std::vector<std::string> fields;
+    for (size_t start = 0;;) {
+        size_t tab = Item.find('\t', start);
+        fields.push_back(Item.substr(start, tab == std::string::npos ? tab : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    if (index == 0 || index == grid_.Rows() - 1) {
+        std::int16_t last = 0;
+        Format_New_Row(last);
+    } else {
+        std::int16_t renumber = 0;
+        Format_All_Rows(renumber);
+    }
+    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
+                         static_cast<std::int16_t>(grid_.Cols() - 1),
+                         static_cast<std::int16_t>(index));
+    for (int c = 1; c < static_cast<int>(fields.size()) && c < grid_.Cols(); ++c)
+        Ignore_Errors([&] { Set_Mask_Text(index, c, grid_.TextMatrix(index, c)); });
+    // Formulas that may use variables are computed again, as a change of rows may change them.
+    for (int c = 1; c < grid_.Cols(); ++c) {
+        if (!Column_Flag(Col_Attr::Formula, c) || !Column_Flag(Col_Attr::Variables, c)) continue;
+        for (int r = 1; r < grid_.Rows(); ++r) {
+            std::string source = Mask_Text(r, c);
+            if (source.empty()) continue;
+            Ignore_Errors([&] {
+                grid_.TextMatrix(
+                    r, c,
+                    Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array)[0]);
+            });
+        }
+    }
+    Ignore_Errors([&] {
+        if (CurrentRow < 1 || CurrentCol < 1) return;
+        const auto kind = Column_Editor(CurrentCol);
+        if (kind == TextBox || kind == ProgressBar ||
+            (kind == PopUp && Column_Flag(Col_Attr::PopUp_Cell_Editing, CurrentCol))) {
+            const std::string mask = Mask_Text(CurrentRow, CurrentCol);
+            text_editor_->Text(mask.empty() ? grid_.TextMatrix(CurrentRow, CurrentCol) : mask);
+        } else if (kind == ComboBox) {
+            Combo_Box& combo = combo_editor_(CurrentCol);
+            const auto& items = combo.Items();
+            auto it =
+                std::find(items.begin(), items.end(), grid_.TextMatrix(CurrentRow, CurrentCol));
+            if (it != items.end()) combo.ListIndex(static_cast<int>(it - items.begin()));
+        }
+    });
+    double added = index;
+    Raise_Event([&](vekGRID_Events& l) { l.RowAdded(added); });
+    suppress_cell_events_ = true;
+    Ignore_Errors([&] { GridEditor_EnterCell(); });
+    suppress_cell_events_ = false;
+    Shift_Focus_To_Visible_Grideditor();
+    suppress_combo_dropdown_ = adding_item_ = false;
+    if (catchers_hidden) Show_Catchers(true);
+}
+
+void vekGRID::RemoveItem(std::int32_t Index) {
+    Delete_Row(static_cast<std::int16_t>(Index), true);
+}
+
+}  // namespace vekgrid
