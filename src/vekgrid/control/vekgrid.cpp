@@ -48,6 +48,14 @@ vekGRID::vekGRID(Platform& platform)
     for (int n = 1; n <= 4; ++n)
         tab_focus_[static_cast<size_t>(n - 1)]->On_GotFocus = [this, n] { Tab_Focus_GotFocus(n); };
     timer1_->On_Tick = [this] { Timer1_Timer(); };
+    // Tab order: 1 catches focus arriving from before the control, 2 sits just before the
+    // editors (Shift+Tab lands there), 3 just after them (Tab lands there), 4 catches focus
+    // arriving from after. Drop-down editors take tab index 4 when they are made.
+    tab_focus_[0]->TabIndex(0);
+    tab_focus_[1]->TabIndex(1);
+    text_editor_->TabIndex(2);
+    tab_focus_[2]->TabIndex(5);
+    tab_focus_[3]->TabIndex(6);
 
     // Start-up; each step on its own.
     Ignore_Errors([&] { Allow_Shortcut_Keys = true; });
