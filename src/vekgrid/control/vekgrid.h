@@ -17,6 +17,12 @@ namespace vekgrid {
 
 enum Gridline_Display : std::int32_t { Both = 0, None = 1, Horizontal_Only = 2, Vertical_Only = 3 };
 enum Return_Key_Behaviors : std::int32_t { Changes_Row = 0, Changes_Col = 1 };
+enum Delimiter_Options : std::int32_t { Tab_Delimited = 0, Semi_Colon_Delimited = 1 };
+enum Filter_Option : std::int32_t {
+    Filter_Only_Hidden = 0,
+    Filter_Only_Visible = 1,
+    Filter_All = 2
+};
 
 // The grid control a host places on its form. It owns the grid model, the editor widgets laid
 // over it and all of its state; the host reaches everything through this object and hears
@@ -157,6 +163,20 @@ class vekGRID : private Grid_Listener {
     Variant Hide_Row(std::int16_t Row_Number);
     bool Paste_In_Progress() const { return paste_in_progress_; }
 
+    // --- Exchange and ordering ---------------------------------------------------------------
+    // One-dimensional arrays are held as arrays whose first dimension is 0..0: element i is
+    // (0, i).
+    Variant Dump_Contents() const;
+    Variant Dump_Into_Single_Array(std::int32_t Delimiter = Tab_Delimited) const;
+    void Write_File(const std::string& Pathname, std::int32_t Delimiter = Tab_Delimited);
+    void Load_File(const std::string& Pathname, std::int16_t Number_Of_Left_Align_Columns = 0);
+    void Load_Single_Array(const Variant& LoadArray, std::int16_t& Num_Left_Align_Columns);
+    void Load_Single_Array(const std::vector<std::string>& lines,
+                           std::int16_t& Num_Left_Align_Columns);
+    void Sort_Grid(std::int16_t Sort_By_Column = 0);
+    void Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Command, bool Restore = false,
+                     bool Match_On_All_Phrases = false);
+
     // --- Input the platform reports --------------------------------------------------------
     // A message for an intercepted window (the grid's, the control's, a drop-down's or its
     // list's): 513 left button down, 522 mouse wheel (wparam's high word the wheel delta).
@@ -276,6 +296,7 @@ class vekGRID : private Grid_Listener {
     void Band_Visible_Rows();
     void Redraw_Progress_Columns();
     std::string Row_Text(int row) const;
+    std::vector<std::string> Delimited_Lines(std::int32_t delimiter) const;
     bool Blocked(int row, int col) const;
     void Toggle_Check_Box();
     void Reset_Row_Check_Boxes(std::int16_t& Row);

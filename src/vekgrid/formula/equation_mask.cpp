@@ -68,4 +68,13 @@ void Equation_Mask::Resize(int rows, int cols, int insert_row, int insert_col, i
     }
 }
 
+void Equation_Mask::Move_Rows(const std::vector<std::pair<int, int>>& moves) {
+    const auto copy = cells_;
+    for (auto [from, to] : moves) {
+        Check(from, 1);
+        Check(to, 1);
+        cells_[static_cast<size_t>(to - 1)] = copy[static_cast<size_t>(from - 1)];
+    }
+}
+
 }  // namespace vekgrid

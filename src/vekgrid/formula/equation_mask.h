@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vekgrid {
@@ -19,6 +20,10 @@ class Equation_Mask {
     // opens an empty row or column there, a positive delete index closes one.
     void Resize(int rows, int cols, int insert_row = 0, int insert_col = 0, int delete_row = 0,
                 int delete_col = 0);
+
+    // Writes each (from, to) row's entries to row `to`, in order, over a copy of the mask:
+    // rows no move writes keep their entries.
+    void Move_Rows(const std::vector<std::pair<int, int>>& moves);
 
   private:
     void Check(int row, int col) const;

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/control_fixture.h"
+
+namespace vekgrid::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class Exchange_Test : public Control_Test {
+  protected:
+    Exchange_Test() {
+        dir = fs::temp_directory_path() / ("vekgrid_exchange_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    ~Exchange_Test() override { fs::remove_all(dir); }
+    void Three_Columns() {
+        Add(TextBox, "A");
+        vekColumn formula;
+        formula.Title("B");
+        formula.Allow_Formula_Input(true);
+        control->Add_Column(formula);
+        Add(TextBox, "C");
+        control->Rows(3);
+        control->TextMatrix(1, 1, "a");
+        control->TextMatrix(2, 1, "b");
+        control->TextMatrix(1, 2, "=2*3");
+        grid().TextMatrix(1, 2, "6");
+        control->TextMatrix(2, 3, "x;y");
+    }
+    std::vector<std::string> Lines(const Variant& v) {
+        std::vector<std::string> out;
+        const auto& a = *v.To_Array();
+        for (int i = a.Lower(2); i <= a.Upper(2); ++i) out.push_back(a(0, i).To_Text());
+        return out;
+    }
+    fs::path dir;
+};
+
+TEST_F(Exchange_Test, DumpsGiveCellsAndDelimitedLines) {
+    Three_Columns();
+    const auto& cells = *control->Dump_Contents().To_Array();
+    EXPECT_EQ(cells.Upper(1), 2);
+    EXPECT_EQ(cells(1, 2).To_Text(), "6") << "displayed text";
+    EXPECT_EQ(Lines(control->Dump_Into_Single_Array()),
+              (std::vector<std::string>{"A\tB\tC", "a\t=2*3\t", "b\t\tx;y"}))
+        << "formula columns give their sources";
+    EXPECT_EQ(Lines(control->Dump_Into_Single_Array(Semi_Colon_Delimited))[0], "A;B;C");
+    EXPECT_EQ(Lines(control->Dump_Into_Single_Array(7))[0], "ABC");
+}
+
+TEST_F(Exchange_Test, WriteAndLoadRoundTripWithFormulasEvaluated) {
+    Three_Columns();
+    const auto path = dir / "table.txt";
+    control->Write_File(path.string(), Tab_Delimited);
+    EXPECT_EQ(Read(path), "A\tB\tC\r\na\t=2*3\t\r\nb\t\tx;y\r\n");
+    EXPECT_FALSE(fs::exists(dir / "table.txt.vekgrid-tmp"));
+    control->TextMatrix(1, 1, "changed");
+    control->Load_File(path.string());
+    EXPECT_TRUE(platform.messages.calls.empty());
+    EXPECT_EQ(grid().Cols(), 4);
+    EXPECT_EQ(grid().TextMatrix(0, 2), "B");
+    EXPECT_EQ(grid().TextMatrix(1, 1), "a");
+    EXPECT_EQ(grid().TextMatrix(1, 2), "6");
+    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=2*3");
+    EXPECT_EQ(grid().TextMatrix(2, 3), "x;y");
+    EXPECT_EQ(grid().Look(1, 1).alignment, Align::Left) << "the first column left-aligned";
+    EXPECT_EQ(grid().Look(1, 3).alignment, Align::Center);
+    EXPECT_EQ(grid().Look(2, 1).back, 0xFFFFFFu) << "loaded rows are banded";
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_EQ(grid().Col(), 1);
+}
+
+TEST_F(Exchange_Test, WriteFailuresAreSilentAndKeepTheOldFile) {
+    Three_Columns();
+    control->Write_File((dir / "missing" / "x.txt").string(), Tab_Delimited);
+    control->Write_File(dir.string(), Tab_Delimited);  // a folder
+    EXPECT_TRUE(platform.messages.calls.empty());
+    EXPECT_TRUE(fs::is_directory(dir));
+}
+
+TEST_F(Exchange_Test, DelimiterDetectionAndLineEndings) {
+    const auto path = dir / "in.txt";
+    Write(path, "\xEF\xBB\xBFx;y\tz\nnone\r\n1;2\t3");  // one ";" and one Tab: Tab wins
+    control->Load_File(path.string());
+    EXPECT_EQ(grid().Cols(), 3);
+    EXPECT_EQ(grid().TextMatrix(0, 1), "x;y") << "the byte-order mark is dropped";
+    EXPECT_EQ(grid().TextMatrix(2, 2), "3") << "a last line without an ending";
+    EXPECT_EQ(grid().TextMatrix(1, 1), "none") << "ragged lines fill what they have";
+    Write(path, "a;b;c\tz\n1;2;3\n");  // two ";" beat one Tab
+    control->Load_File(path.string());
+    EXPECT_EQ(grid().Cols(), 4);
+    EXPECT_EQ(grid().TextMatrix(1, 3), "3");
+    EXPECT_TRUE(platform.messages.calls.empty());
+}
+
+TEST_F(Exchange_Test, BadFilesShowTheLoadMessage) {
+    control->Load_File((dir / "nope.txt").string());
+    control->Load_File(dir.string());
+    ASSERT_EQ(platform.messages.calls.size(), 2u);
+    EXPECT_EQ(
+        platform.messages.calls[0].text,
+        "An error occured while attempting to read in the file.  Load_File() function of vekGRID.");
+    const auto empty = dir / "empty.txt";
+    Write(empty, "");
+    control->Load_File(empty.string());
+    EXPECT_EQ(platform.messages.calls.size(), 2u) << "an empty file is an empty grid";
+    EXPECT_EQ(grid().Rows(), 1);
+    const auto binary = dir / "binary.bin";
+    Write(binary, std::string("\0\x01\xFF\tq\n\0\0", 8));
+    control->Load_File(binary.string());
+    EXPECT_EQ(grid().Cols(), 3);
+    std::int16_t left = 0;
+    control->Load_Single_Array(Variant("not an array"), left);
+    EXPECT_EQ(platform.messages.calls.back().title, "Grid Error");
+    EXPECT_EQ(left, 1) << "no count given becomes 1";
+}
+
+TEST_F(Exchange_Test, SortingReversesTheOrderAndCarriesFormulas) {
+    vekColumn n;
+    n.Allow_Formula_Input(true);
+    control->Add_Column(n);
+    Add();
+    control->Rows(4);
+    const char* values[] = {"1", "2", "3"};
+    for (int r = 1; r <= 3; ++r) {
+        grid().TextMatrix(r, 0, std::to_string(r));  // rows are known by their labels
+        control->TextMatrix(r, 1, values[r - 1]);
+        control->TextMatrix(r, 2, "row" + std::to_string(r));
+    }
+    control->TextMatrix(2, 2, "=1+1");
+    grid().TextMatrix(2, 2, "2");
+    control->Sort_Grid(1);
+    EXPECT_EQ(grid().TextMatrix(1, 1), "3");
+    EXPECT_EQ(grid().TextMatrix(3, 1), "1");
+    EXPECT_EQ(control->Equation_Mask().Get(2, 2), "=1+1") << "the middle row stayed in the middle";
+    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "row3");
+    EXPECT_EQ(grid().TextMatrix(1, 0), "1") << "row numbers read top to bottom again";
+    control->Sort_Grid(1);
+    EXPECT_EQ(grid().TextMatrix(1, 1), "1");
+    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "row1");
+
+    control->TextMatrix(1, 2, "a");
+    control->TextMatrix(2, 2, "c");
+    control->TextMatrix(3, 2, "b");
+    control->Sort_Grid(2);
+    EXPECT_EQ(grid().TextMatrix(1, 2), "c");
+    EXPECT_EQ(grid().TextMatrix(2, 2), "b");
+    EXPECT_EQ(grid().TextMatrix(3, 2), "a");
+}
+
+TEST_F(Exchange_Test, FilteringShowsMatchingRowsAndRestores) {
+    Add(TextBox, "City");
+    Add(TextBox, "Note");
+    control->Rows(5);
+    const char* cities[] = {"NewYork City", "Boston", "new york", "Paris"};
+    for (int r = 1; r <= 4; ++r) control->TextMatrix(r, 1, cities[r - 1]);
+    control->TextMatrix(3, 2, "closed");
+    auto table = std::make_shared<Variant_Array>(1, 2, 1, 3);
+    (*table)(1, 1) = "new york";
+    (*table)(1, 2) = "include";
+    (*table)(1, 3) = "";
+    (*table)(2, 1) = "closed";
+    (*table)(2, 2) = "EXCLUDE";
+    (*table)(2, 3) = std::int32_t{2};
+    control->Filter_Grid(Variant(Array_Ref(table)), Filter_All);
+    EXPECT_EQ(grid().RowHeight(1), 240);
+    EXPECT_EQ(grid().RowHeight(2), 0);
+    EXPECT_EQ(grid().RowHeight(3), 0) << "excluded after it was included";
+    EXPECT_EQ(grid().RowHeight(4), 0);
+    EXPECT_EQ(grid().Look(1, 1).back, 0xCFFFFFu);
+    control->Filter_Grid(Variant(), Filter_All, true);
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(grid().RowHeight(r), 240);
+    EXPECT_EQ(grid().Look(2, 1).back, 0xFFFFFFu);
+
+    grid().RowHeight(1, 0);
+    (*table)(2, 2) = "INCLUDE";
+    control->Filter_Grid(Variant(Array_Ref(table)), Filter_Only_Visible, false, true);
+    EXPECT_EQ(grid().RowHeight(1), 0) << "hidden rows are not tested";
+    EXPECT_EQ(grid().RowHeight(3), 240) << "matches both phrases";
+    EXPECT_EQ(grid().RowHeight(2), 0);
+}
+
+}  // namespace
+}  // namespace vekgrid::testing
