@@ -196,3 +196,28 @@ TEST_F(Exchange_Test, FilteringShowsMatchingRowsAndRestores) {
 
 }  // namespace
 }  // namespace vekgrid::testing
+
+namespace vekgrid::testing {
+namespace {
+
+TEST_F(Control_Test, GridsPastThirtyTwoThousandRowsLoadAndEdit) {
+    std::vector<std::string> lines = {"A\tB"};
+    for (int r = 1; r <= 40000; ++r) lines.push_back(std::to_string(r) + "\tx");
+    std::int16_t left = 1;
+    control->Load_Single_Array(lines, left);
+    ASSERT_TRUE(platform.messages.calls.empty());
+    EXPECT_EQ(grid().Rows(), 40001);
+    EXPECT_EQ(control->Equation_Mask().Get(40000, 1), "40000");
+    grid().Row(39999);
+    grid().Col(2);
+    control->TextEditor().Text("edited");
+    grid().Row(40000);
+    EXPECT_EQ(grid().TextMatrix(39999, 2), "edited");
+    EXPECT_EQ(control->CurrentRow, 40000);
+    control->Delete_Row(35000, true);
+    EXPECT_EQ(grid().TextMatrix(35000, 1), "35001");
+    EXPECT_EQ(grid().TextMatrix(35000, 0), "35000");
+}
+
+}  // namespace
+}  // namespace vekgrid::testing

@@ -65,8 +65,8 @@ void vekGRID::Set_Cell_Color(double Row, double Column, Color Cell_Color) {
     Format_Cell(r, c, r, c, false, [&] { grid_.CellBackColor(Cell_Color); });
 }
 
-void vekGRID::Set_Range_Cell_Color(std::int16_t Start_Row, std::int16_t End_Row,
-                                   std::int16_t Start_Col, std::int16_t End_Col, Color CellColor) {
+void vekGRID::Set_Range_Cell_Color(std::int32_t Start_Row, std::int32_t End_Row,
+                                   std::int32_t Start_Col, std::int32_t End_Col, Color CellColor) {
     Format_Cell(Start_Row, Start_Col, End_Row, End_Col, true,
                 [&] { grid_.CellBackColor(CellColor); });
 }

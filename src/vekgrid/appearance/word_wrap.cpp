@@ -56,7 +56,7 @@ void vekGRID::Word_Wrap(std::int16_t Column_For_Word_Wrap) {
 }
 
 // The row grows to fit its tallest cell exactly.
-void vekGRID::Word_Wrap_Row(std::int16_t Row_to_Word_Wrap) {
+void vekGRID::Word_Wrap_Row(std::int32_t Row_to_Word_Wrap) {
     const int r = Row_to_Word_Wrap;
     if (r < 0 || r > grid_.Rows() - 1) return;
     std::vector<std::pair<int, int>> cells;

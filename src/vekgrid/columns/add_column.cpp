@@ -54,8 +54,8 @@ Variant vekGRID::Add_Column(vekColumn& NewColumn, bool Edit_Column) {
     grid_.TextMatrix(0, j, column_properties_(Col_Attr::Title, j).To_Text());
     grid_.ColWidth(j, column_properties_(Col_Attr::Width, j).To_Long());
     grid_.ColAlignment(j, column_properties_(Col_Attr::Alignment, j).To_Long());
-    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                         static_cast<std::int16_t>(grid_.Cols() - 1));
+    Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                         static_cast<std::int32_t>(grid_.Cols() - 1));
     if (!Edit_Column) {
         Band_Column(j);
         Style_Header(j);

@@ -103,8 +103,8 @@ void vekGRID::Rows(std::int32_t n) {
             grid_.Rows(n);
             if (n > 1) Reformat_Grid();
         }
-        Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                             static_cast<std::int16_t>(grid_.Cols() - 1));
+        Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                             static_cast<std::int32_t>(grid_.Cols() - 1));
         Mark_Changed("Rows");
         grid_.Visible(true);
         GridEditor_EnterCell();
@@ -120,8 +120,8 @@ void vekGRID::Rows(std::int32_t n) {
 void vekGRID::Cols(std::int32_t n) {
     Ignore_Errors([&] { grid_.Cols(n); });
     Mark_Changed("Cols");
-    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                         static_cast<std::int16_t>(grid_.Cols() - 1));
+    Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                         static_cast<std::int32_t>(grid_.Cols() - 1));
 }
 
 void vekGRID::TextEditor_Text(const std::string& text) {

@@ -50,8 +50,9 @@ class vekGRID : private Grid_Listener {
     // --- Public fields -------------------------------------------------------------------
     std::int32_t HookedMouse = 0;
     std::int32_t HookedKeyBoard = 0;
-    std::int16_t CurrentRow = 0;
-    std::int16_t CurrentCol = 0;
+    // Wider than the 16 bits of old so that grids past 32,767 rows work.
+    std::int32_t CurrentRow = 0;
+    std::int32_t CurrentCol = 0;
     Variant User_Defined_Variable_Array;
     bool Allow_Shortcut_Keys = true;
 
@@ -107,8 +108,8 @@ class vekGRID : private Grid_Listener {
     // --- Colours and fonts ---------------------------------------------------------------
     void Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn = false);
     void Set_Cell_Color(double Row, double Column, Color Cell_Color);
-    void Set_Range_Cell_Color(std::int16_t Start_Row, std::int16_t End_Row, std::int16_t Start_Col,
-                              std::int16_t End_Col, Color CellColor);
+    void Set_Range_Cell_Color(std::int32_t Start_Row, std::int32_t End_Row, std::int32_t Start_Col,
+                              std::int32_t End_Col, Color CellColor);
     Variant Cell_Back_Color(const Variant& Row, const Variant& Column);
     void Cell_Back_Color(const Variant& Row, const Variant& Column, Color color);
     void Cell_Font(double Row, double Column, const Font& CellFont);
@@ -118,7 +119,7 @@ class vekGRID : private Grid_Listener {
 
     // --- Word wrap -----------------------------------------------------------------------
     void Word_Wrap(std::int16_t Column_For_Word_Wrap);
-    void Word_Wrap_Row(std::int16_t Row_to_Word_Wrap);
+    void Word_Wrap_Row(std::int32_t Row_to_Word_Wrap);
 
     // --- Design-time persistence ---------------------------------------------------------
     void WriteProperties(Property_Bag& bag);
@@ -157,10 +158,10 @@ class vekGRID : private Grid_Listener {
     Variant Insert_Copied_Row();
     Variant Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
                                 const Variant& New_Row_Index_Location);
-    Variant Delete_Row(std::int16_t Row_Number, bool Renumber_Rows = false);
+    Variant Delete_Row(std::int32_t Row_Number, bool Renumber_Rows = false);
     Variant Hide_All_Rows();
     Variant Show_All_Rows();
-    Variant Hide_Row(std::int16_t Row_Number);
+    Variant Hide_Row(std::int32_t Row_Number);
     bool Paste_In_Progress() const { return paste_in_progress_; }
 
     // --- Exchange and ordering ---------------------------------------------------------------
@@ -191,15 +192,15 @@ class vekGRID : private Grid_Listener {
     double Combo_List_Position() const { return combo_list_position_; }
     bool Ignore_Cell_Change() const { return ignore_cell_change_; }
     bool Cell_Change_Pending() const { return cell_change_pending_; }
-    std::int16_t Previous_Row() const { return previous_row_; }
-    std::int16_t Previous_Col() const { return previous_col_; }
+    std::int32_t Previous_Row() const { return previous_row_; }
+    std::int32_t Previous_Col() const { return previous_col_; }
 
     // --- Formulas ------------------------------------------------------------------------
-    void Resize_Equation_Mask(std::int16_t Rows, std::int16_t Cols,
-                              std::int16_t Insert_New_Row_Index = 0,
-                              std::int16_t Insert_New_Col_Index = 0,
-                              std::int16_t Delete_Row_Index = 0, std::int16_t Delete_Col_Index = 0);
-    void Update_Grid_Equation_Mask(std::int16_t Row, std::int16_t Col);
+    void Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
+                              std::int32_t Insert_New_Row_Index = 0,
+                              std::int32_t Insert_New_Col_Index = 0,
+                              std::int32_t Delete_Row_Index = 0, std::int32_t Delete_Col_Index = 0);
+    void Update_Grid_Equation_Mask(std::int32_t Row, std::int32_t Col);
     void Update_User_Defined_Variable_List(const Variant& Variable_List_Array);
     const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
 
@@ -291,7 +292,7 @@ class vekGRID : private Grid_Listener {
     void Timer1_Timer();
     void Form_Closing();
     // Row formatting over a range, one fill per column where every cell gets the same.
-    void Format_All_Rows(std::int16_t& Renumber);
+    void Format_All_Rows(std::int32_t& Renumber);
     void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures);
     void Band_Visible_Rows();
     void Redraw_Progress_Columns();
@@ -299,7 +300,7 @@ class vekGRID : private Grid_Listener {
     std::vector<std::string> Delimited_Lines(std::int32_t delimiter) const;
     bool Blocked(int row, int col) const;
     void Toggle_Check_Box();
-    void Reset_Row_Check_Boxes(std::int16_t& Row);
+    void Reset_Row_Check_Boxes(std::int32_t& Row);
 
     // Cell handlers of the grid: activation of the entered cell, commit of the left one.
     void GridEditor_EnterCell();
@@ -325,7 +326,7 @@ class vekGRID : private Grid_Listener {
     bool Catchers_Visible() const { return tab_focus_[0]->Visible(); }
     void Show_Catchers(bool on);
     // Formats one new row (0: the last row) to match its columns.
-    void Format_New_Row(std::int16_t& Row);
+    void Format_New_Row(std::int32_t& Row);
     // Formats a row; the fixed column gets its look from first_fixed_row down to the row.
     void Format_Row(int row, int first_fixed_row);
     // Formats one cell of a data row as its column wants it.
@@ -395,7 +396,7 @@ class vekGRID : private Grid_Listener {
         std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
     std::intptr_t grid_old_window_procedure_ = 0;
     vekgrid::Equation_Mask equation_mask_;
-    std::int16_t previous_row_ = 0, previous_col_ = 0;
+    std::int32_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
     bool adding_item_ = false;
     bool control_has_focus_ = false;

@@ -200,8 +200,8 @@ void vekGRID::GridEditor_EnterCell() {
         }
     }
 
-    CurrentRow = static_cast<std::int16_t>(grid_.Row());
-    CurrentCol = static_cast<std::int16_t>(grid_.Col());
+    CurrentRow = grid_.Row();
+    CurrentCol = grid_.Col();
     if (CurrentCol > column_properties_.Upper(2)) return;
     enter_new_row_ = CurrentRow != previous_row_;
     Ignore_Errors([&] {
@@ -278,7 +278,7 @@ void vekGRID::Grid_Click() {
             grid_.Rows(2);
             CurrentRow = 1;
             CurrentCol = 1;
-            std::int16_t row = 1;
+            std::int32_t row = 1;
             Format_New_Row(row);
             updating_grid_ = true;
             grid_.Row(1);
@@ -289,8 +289,8 @@ void vekGRID::Grid_Click() {
         suppress_combo_dropdown_ = true;
         Ignore_Errors([&] { GridEditor_EnterCell(); });
         suppress_combo_dropdown_ = false;
-        Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                             static_cast<std::int16_t>(grid_.Cols() - 1));
+        Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                             static_cast<std::int32_t>(grid_.Cols() - 1));
         double added = 1;
         Raise_Event([&](vekGRID_Events& l) { l.RowAdded(added); });
         Shift_Focus_To_Visible_Grideditor();
@@ -298,8 +298,8 @@ void vekGRID::Grid_Click() {
         long long total = 0;
         for (int r = 0; r < grid_.Rows(); ++r) total += grid_.RowHeight(r);
         if (mouse_y_ <= static_cast<double>(total)) {
-            CurrentRow = static_cast<std::int16_t>(grid_.Row());
-            CurrentCol = static_cast<std::int16_t>(grid_.Col());
+            CurrentRow = grid_.Row();
+            CurrentCol = grid_.Col();
             switch (Column_Editor(CurrentCol)) {
                 case ComboBox:
                     Ignore_Errors([&] { GridEditor_EnterCell(); });

@@ -102,8 +102,8 @@ void vekGRID::Toggle_Check_Box() {
     }
 }
 
-void vekGRID::Reset_Row_Check_Boxes(std::int16_t& Row) {
-    if (Row == 0) Row = static_cast<std::int16_t>(grid_.Rows() - 1);
+void vekGRID::Reset_Row_Check_Boxes(std::int32_t& Row) {
+    if (Row == 0) Row = static_cast<std::int32_t>(grid_.Rows() - 1);
     for (int k = 1; k <= column_properties_.Upper(2); ++k) {
         if (Column_Editor(k) != CheckBox) continue;
         Ignore_Errors([&] {

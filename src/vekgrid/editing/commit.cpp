@@ -75,8 +75,8 @@ void vekGRID::GridEditor_LeaveCell() {
         default:
             break;
     }
-    previous_row_ = static_cast<std::int16_t>(r);
-    previous_col_ = static_cast<std::int16_t>(k);
+    previous_row_ = r;
+    previous_col_ = k;
     if (!suppress_cell_events_) {
         Raise_Event([](vekGRID_Events& l) { l.LeaveCell(); });
         if (new_text != old_text) {

@@ -99,7 +99,7 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
     Ignore_Errors([&] { GridEditor_EnterCell(); });
     updating_grid_ = true;
     // Row numbers read top to bottom again after the rows moved.
-    std::int16_t renumber = 0;
+    std::int32_t renumber = 0;
     Format_All_Rows(renumber);
     updating_grid_ = false;
 }

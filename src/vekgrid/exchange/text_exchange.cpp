@@ -186,8 +186,8 @@ void vekGRID::Load_Single_Array(const std::vector<std::string>& lines,
         }
         updating_grid_ = true;
         grid_.Rows(static_cast<int>(lines.size()));
-        Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                             static_cast<std::int16_t>(grid_.Cols() - 1));
+        Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                             static_cast<std::int32_t>(grid_.Cols() - 1));
         const size_t width = titles.size();
         int since_events = 0;
         for (size_t i = header + 1; i < lines.size(); ++i) {
@@ -217,7 +217,7 @@ void vekGRID::Load_Single_Array(const std::vector<std::string>& lines,
                 }
             }
         }
-        std::int16_t renumber = 0;
+        std::int32_t renumber = 0;
         Format_All_Rows(renumber);
         grid_.Visible(true);
         if (grid_.Rows() > 1 && grid_.Cols() > 1) {

@@ -69,6 +69,27 @@ void Equation_Mask::Resize(int rows, int cols, int insert_row, int insert_col, i
 }
 
 void Equation_Mask::Move_Rows(const std::vector<std::pair<int, int>>& moves) {
+    // A permutation of rows (the usual case: unique row labels) moves them; anything else
+    // works from a copy, so rows that no move writes keep their entries.
+    std::vector<char> from_seen(cells_.size()), to_seen(cells_.size());
+    bool permutation = true;
+    for (auto [from, to] : moves) {
+        Check(from, 1);
+        Check(to, 1);
+        auto& f = from_seen[static_cast<size_t>(from - 1)];
+        auto& t = to_seen[static_cast<size_t>(to - 1)];
+        permutation = permutation && !f && !t;
+        f = t = 1;
+    }
+    if (permutation) {
+        std::vector<std::vector<std::string>> moved(cells_.size());
+        for (size_t i = 0; i < cells_.size(); ++i)
+            if (!to_seen[i]) moved[i] = std::move(cells_[i]);
+        for (auto [from, to] : moves)
+            moved[static_cast<size_t>(to - 1)] = std::move(cells_[static_cast<size_t>(from - 1)]);
+        cells_ = std::move(moved);
+        return;
+    }
     const auto copy = cells_;
     for (auto [from, to] : moves) {
         Check(from, 1);

@@ -13,17 +13,17 @@ void vekGRID::Set_Mask_Text(int row, int col, const std::string& text) {
     equation_mask_.Set(row, col, text);
 }
 
-void vekGRID::Resize_Equation_Mask(std::int16_t Rows, std::int16_t Cols,
-                                   std::int16_t Insert_New_Row_Index,
-                                   std::int16_t Insert_New_Col_Index, std::int16_t Delete_Row_Index,
-                                   std::int16_t Delete_Col_Index) {
+void vekGRID::Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
+                                   std::int32_t Insert_New_Row_Index,
+                                   std::int32_t Insert_New_Col_Index, std::int32_t Delete_Row_Index,
+                                   std::int32_t Delete_Col_Index) {
     Ignore_Errors([&] {
         equation_mask_.Resize(Rows, Cols, Insert_New_Row_Index, Insert_New_Col_Index,
                               Delete_Row_Index, Delete_Col_Index);
     });
 }
 
-void vekGRID::Update_Grid_Equation_Mask(std::int16_t Row, std::int16_t Col) {
+void vekGRID::Update_Grid_Equation_Mask(std::int32_t Row, std::int32_t Col) {
     equation_mask_.Set(Row, Col, text_editor_->Text());
 }
 

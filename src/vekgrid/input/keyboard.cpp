@@ -48,7 +48,7 @@ void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
                 if (platform_.Messages().MsgBox("Are you sure you want to delete this row?",
                                                 Msg::Yes_No | Msg::Question | Msg::System_Modal,
                                                 "Delete Row?") == Msg::Yes)
-                    Delete_Row(static_cast<std::int16_t>(grid_.Row()), true);
+                    Delete_Row(grid_.Row(), true);
                 break;
             default:
                 break;
@@ -162,18 +162,18 @@ void vekGRID::Unfreeze_Column_One() {
 void vekGRID::Add_Row_By_Enter() {
     Ignore_Errors([&] { GridEditor_LeaveCell(); });
     grid_.Rows(grid_.Rows() + 1);
-    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                         static_cast<std::int16_t>(grid_.Cols() - 1));
+    Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                         static_cast<std::int32_t>(grid_.Cols() - 1));
     updating_grid_ = true;
     Ignore_Errors([&] {
         grid_.Col(1);
         grid_.Row(grid_.Rows() - 2);
     });
     updating_grid_ = false;
-    std::int16_t last = 0;
+    std::int32_t last = 0;
     Format_New_Row(last);
     if (!Column_Flag(Col_Attr::Read_Only, 1)) {
-        CurrentRow = static_cast<std::int16_t>(grid_.Rows() - 1);
+        CurrentRow = static_cast<std::int32_t>(grid_.Rows() - 1);
         CurrentCol = 1;
         grid_.Visible(false);
         updating_grid_ = true;

@@ -21,7 +21,7 @@ Variant vekGRID::Copy_Row() {
 
 Variant vekGRID::Cut_Row() {
     Copy_Row();
-    Delete_Row(static_cast<std::int16_t>(grid_.Row()), true);
+    Delete_Row(grid_.Row(), true);
     return Variant();
 }
 
@@ -92,7 +92,7 @@ Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
     return Variant();
 }
 
-Variant vekGRID::Delete_Row(std::int16_t Row_Number, bool Renumber_Rows) {
+Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
     if (Row_Number <= 0 || grid_.Rows() < 2 || Row_Number > grid_.Rows() - 1) return Variant();
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
@@ -110,8 +110,8 @@ Variant vekGRID::Delete_Row(std::int16_t Row_Number, bool Renumber_Rows) {
         else
             grid_.RemoveItem(Row_Number);
     });
-    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                         static_cast<std::int16_t>(grid_.Cols() - 1), 0, 0, Row_Number);
+    Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                         static_cast<std::int32_t>(grid_.Cols() - 1), 0, 0, Row_Number);
     if (grid_.Rows() == 1) {
         grid_.Visible(true);
         grid_.Redraw(true);
@@ -128,8 +128,8 @@ Variant vekGRID::Delete_Row(std::int16_t Row_Number, bool Renumber_Rows) {
             grid_.Row(new_row);
             grid_.Col(col);
         });
-        CurrentRow = static_cast<std::int16_t>(grid_.Row());
-        CurrentCol = static_cast<std::int16_t>(grid_.Col());
+        CurrentRow = grid_.Row();
+        CurrentCol = grid_.Col();
     }
     updating_grid_ = false;
     grid_.Visible(true);

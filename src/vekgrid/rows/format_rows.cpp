@@ -23,8 +23,8 @@ void vekGRID::Format_Column_Cell(int row, int col, bool centre_picture) {
     }
 }
 
-void vekGRID::Format_New_Row(std::int16_t& Row) {
-    if (Row == 0) Row = static_cast<std::int16_t>(grid_.Rows() - 1);
+void vekGRID::Format_New_Row(std::int32_t& Row) {
+    if (Row == 0) Row = static_cast<std::int32_t>(grid_.Rows() - 1);
     Format_Row(Row, 0);
 }
 

@@ -65,7 +65,7 @@ Variant vekGRID::Show_All_Rows() {
     return Variant();
 }
 
-Variant vekGRID::Hide_Row(std::int16_t Row_Number) {
+Variant vekGRID::Hide_Row(std::int32_t Row_Number) {
     grid_.Visible(false);
     Ignore_Errors([&] { grid_.RowHeight(Row_Number, 0); });
     Ignore_Errors([&] { Hide_Editors(); });

@@ -50,7 +50,7 @@ void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_p
     updating_grid_ = was_updating;
 }
 
-void vekGRID::Format_All_Rows(std::int16_t& Renumber) {
+void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
     const bool was_updating = updating_grid_;
     updating_grid_ = true;
     const int row = grid_.Row(), col = grid_.Col();
@@ -109,15 +109,14 @@ void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
         start = tab + 1;
     }
     if (index == 0 || index == grid_.Rows() - 1) {
-        std::int16_t last = 0;
+        std::int32_t last = 0;
         Format_New_Row(last);
     } else {
-        std::int16_t renumber = 0;
+        std::int32_t renumber = 0;
         Format_All_Rows(renumber);
     }
-    Resize_Equation_Mask(static_cast<std::int16_t>(grid_.Rows() - 1),
-                         static_cast<std::int16_t>(grid_.Cols() - 1),
-                         static_cast<std::int16_t>(index));
+    Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
+                         static_cast<std::int32_t>(grid_.Cols() - 1), index);
     for (int c = 1; c < static_cast<int>(fields.size()) && c < grid_.Cols(); ++c)
         Ignore_Errors([&] { Set_Mask_Text(index, c, grid_.TextMatrix(index, c)); });
     // Formulas that may use variables are computed again, as a change of rows may change them.
@@ -159,7 +158,7 @@ void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
 }
 
 void vekGRID::RemoveItem(std::int32_t Index) {
-    Delete_Row(static_cast<std::int16_t>(Index), true);
+    Delete_Row(Index, true);
 }
 
 }  // namespace vekgrid
