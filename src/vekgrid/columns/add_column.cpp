@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid {
@@ -15,18 +16,6 @@ Color As_Color(const Variant& v) {
     return static_cast<Color>(v.To_Long());
 }
 
-std::vector<std::string> Split_List(const std::string& list) {
-    std::vector<std::string> items;
-    if (list.empty()) return items;
-    size_t start = 0;
-    while (true) {
-        size_t comma = list.find(',', start);
-        items.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return items;
-}
 }  // namespace
 
 Variant vekGRID::Add_Column(vekColumn& NewColumn, bool Edit_Column) {

@@ -323,6 +323,23 @@ class vekGRID : private Grid_Listener {
     void Put_Cell_Font(const Font& font);
     // Grows rows so the measured cells fit; extra_line adds one more line of room.
     void Wrap_Cells(const std::vector<std::pair<int, int>>& cells, bool extra_line);
+    // Hides the focus catchers, if they show, until the end of the scope.
+    class Catchers_Hidden {
+      public:
+        explicit Catchers_Hidden(vekGRID& control)
+            : control_(control), hidden_(control.Catchers_Visible()) {
+            if (hidden_) control_.Show_Catchers(false);
+        }
+        ~Catchers_Hidden() {
+            if (hidden_) control_.Show_Catchers(true);
+        }
+        Catchers_Hidden(const Catchers_Hidden&) = delete;
+        Catchers_Hidden& operator=(const Catchers_Hidden&) = delete;
+
+      private:
+        vekGRID& control_;
+        bool hidden_;
+    };
     bool Catchers_Visible() const { return tab_focus_[0]->Visible(); }
     void Show_Catchers(bool on);
     // Formats one new row (0: the last row) to match its columns.

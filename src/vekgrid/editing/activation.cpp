@@ -144,15 +144,7 @@ void vekGRID::GridEditor_EnterCell() {
         Ignore_Errors([&] { Hide_Editors(); });
         return;
     }
-    const bool catchers_hidden = Catchers_Visible();
-    if (catchers_hidden) Show_Catchers(false);
-    struct Restore {
-        vekGRID& control;
-        bool on;
-        ~Restore() {
-            if (on) control.Show_Catchers(true);
-        }
-    } restore{*this, catchers_hidden};
+    const Catchers_Hidden catchers(*this);
 
     const int row = grid_.Row(), col = grid_.Col();
     if (Blocked(row, col)) {

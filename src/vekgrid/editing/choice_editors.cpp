@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid {
@@ -9,17 +10,6 @@ namespace vekgrid {
 namespace {
 constexpr int kParkedLeft = -50000;
 
-std::vector<std::string> Split_List(const std::string& list) {
-    std::vector<std::string> items;
-    if (list.empty()) return items;
-    size_t start = 0;
-    while (true) {
-        size_t comma = list.find(',', start);
-        items.push_back(list.substr(start, comma == std::string::npos ? comma : comma - start));
-        if (comma == std::string::npos) return items;
-        start = comma + 1;
-    }
-}
 }  // namespace
 
 void vekGRID::Enter_Combo_Cell(int k) {

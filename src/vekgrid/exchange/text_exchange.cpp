@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/formula/math_parser.h"
 #include "vekgrid/formula/text_to_double.h"
@@ -12,17 +13,6 @@ namespace vekgrid {
 namespace {
 constexpr char kDefaultTitle[] = "Vekgrid_Lib";
 constexpr int kCellsBetweenEvents = 1024;  // keeps the host responsive without a call per cell
-
-std::vector<std::string> Split(const std::string& line, char delimiter) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (true) {
-        size_t at = line.find(delimiter, start);
-        fields.push_back(line.substr(start, at == std::string::npos ? at : at - start));
-        if (at == std::string::npos) return fields;
-        start = at + 1;
-    }
-}
 
 Variant One_Dimensional(const std::vector<std::string>& items, int lower) {
     auto array =

@@ -15,15 +15,7 @@ bool vekGRID::Usable(int row, int col) const {
 }
 
 void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
-    const bool catchers_hidden = Catchers_Visible();
-    if (catchers_hidden) Show_Catchers(false);
-    struct Restore {
-        vekGRID& control;
-        bool on;
-        ~Restore() {
-            if (on) control.Show_Catchers(true);
-        }
-    } restore{*this, catchers_hidden};
+    const Catchers_Hidden catchers(*this);
 
     if ((CurrentRow == 0 || CurrentCol == 0) && (grid_.Rows() == 1 || grid_.Cols() == 1)) return;
     const int key = KeyCode;

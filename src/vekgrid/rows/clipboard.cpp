@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid {
@@ -29,14 +30,7 @@ Variant vekGRID::Paste_Row() {
     const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
                                       [](char c) { return c != '\t'; });
     if (has_data) {
-        std::vector<std::string> fields;
-        for (size_t start = 0;;) {
-            size_t tab = copied_row_text_.find('\t', start);
-            fields.push_back(
-                copied_row_text_.substr(start, tab == std::string::npos ? tab : tab - start));
-            if (tab == std::string::npos) break;
-            start = tab + 1;
-        }
+        const std::vector<std::string> fields = Split(copied_row_text_, '\t');
         // The host sees the row as an array (0, 0..n) and may change it before it is pasted.
         auto data = std::make_shared<Variant_Array>(0, 0, 0, static_cast<int>(fields.size()) - 1);
         for (size_t i = 0; i < fields.size(); ++i) (*data)(0, static_cast<int>(i)) = fields[i];

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/formula/math_parser.h"
 
@@ -101,13 +102,7 @@ void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
         if (catchers_hidden) Show_Catchers(true);
         return;
     }
-    std::vector<std::string> fields;
-    for (size_t start = 0;;) {
-        size_t tab = Item.find('\t', start);
-        fields.push_back(Item.substr(start, tab == std::string::npos ? tab : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-    }
+    const std::vector<std::string> fields = Split(Item, '\t');
     if (index == 0 || index == grid_.Rows() - 1) {
         std::int32_t last = 0;
         Format_New_Row(last);
