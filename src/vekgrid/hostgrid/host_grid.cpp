@@ -86,6 +86,7 @@ Host_Grid::~Host_Grid() = default;
 
 void Host_Grid::Changed() {
     if (listener_) listener_->Grid_Changed();
+    if (On_View_Changed) On_View_Changed();
 }
 
 // Keeps the current cell, the selection corner, the mouse cell and the scroll origin inside the

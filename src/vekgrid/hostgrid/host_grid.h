@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +55,8 @@ class Host_Grid {
     Host_Grid& operator=(const Host_Grid&) = delete;
 
     void Set_Listener(Grid_Listener* listener) { listener_ = listener; }
+    // A view's repaint request, called after every change the listener hears of.
+    std::function<void()> On_View_Changed;
 
     // Size. Shrinking keeps the current cell and selection inside the grid.
     int Rows() const;
