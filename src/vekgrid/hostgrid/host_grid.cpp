@@ -1,6 +1,7 @@
 #include "vekgrid/hostgrid/host_grid.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <numeric>
@@ -15,11 +16,16 @@ constexpr int kDefaultRowHeight = 240;
 constexpr int kDefaultColWidth = 960;
 constexpr int kScrollBarTwips = 255;
 
+// ASCII case folding; the locale's tolower is a call per character and locale dependent.
+constexpr unsigned char Lower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
 int Compare_Text_Case_Insensitive(const std::string& a, const std::string& b) {
-    size_t n = std::min(a.size(), b.size());
+    const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        int x = std::tolower(static_cast<unsigned char>(a[i]));
-        int y = std::tolower(static_cast<unsigned char>(b[i]));
+        const unsigned char x = Lower(static_cast<unsigned char>(a[i]));
+        const unsigned char y = Lower(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
@@ -467,6 +473,19 @@ const Host_Grid::Format& Host_Grid::Format_Of(int row, int col) const {
 
 // Applies an edit to the format of the current cell, or of the selection when FillStyle is 1.
 // Cells that shared a format share the edited one, so each distinct format is edited once.
+template <class Make>
+std::uint32_t Host_Grid::Format_Cache::Get(std::uint32_t old, Make make) {
+    const auto end = entries_.begin() + static_cast<std::ptrdiff_t>(used_);
+    const auto hit =
+        std::find_if(entries_.begin(), end, [&](const auto& e) { return e.first == old; });
+    if (hit != end) return hit->second;
+    const std::uint32_t made = make();
+    entries_[next_] = {old, made};
+    next_ = (next_ + 1) % entries_.size();
+    used_ = std::min(used_ + 1, entries_.size());
+    return made;
+}
+
 template <class Edit>
 void Host_Grid::Edit_Formats(Edit edit) {
     Check_Cell(row_, col_);
@@ -475,23 +494,37 @@ void Host_Grid::Edit_Formats(Edit edit) {
         r1 = std::min(row_, row_sel_), r2 = std::max(row_, row_sel_);
         c1 = std::min(col_, col_sel_), c2 = std::max(col_, col_sel_);
     }
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> cache;  // old -> new, few entries
+    Format_Cache cache;
     for (int r = r1; r <= r2; ++r) {
         auto& line = cells_[static_cast<size_t>(r)];
         for (int c = c1; c <= c2; ++c) {
             std::uint32_t& index = line[static_cast<size_t>(c)].format;
-            auto hit = std::find_if(cache.begin(), cache.end(),
-                                    [&](const auto& p) { return p.first == index; });
-            if (hit != cache.end()) {
-                index = hit->second;
-                continue;
-            }
-            Format edited = formats_[index];
-            edit(edited);
-            std::uint32_t result = Intern(edited);
-            if (cache.size() >= 64) cache.erase(cache.begin());
-            cache.emplace_back(index, result);
-            index = result;
+            index = cache.Get(index, [&] {
+                Format edited = formats_[index];
+                edit(edited);
+                return Intern(edited);
+            });
+        }
+    }
+    Changed();
+}
+
+void Host_Grid::Band_Rows(int first, int last, int c1, int c2, Color odd, Color even) {
+    if (first > last || c1 > c2) return;
+    Check_Cell(first, c1);
+    Check_Cell(last, c2);
+    std::array<Format_Cache, 2> caches;  // by parity
+    for (int r = first; r <= last; ++r) {
+        auto& line = cells_[static_cast<size_t>(r)];
+        const Color back = r % 2 ? odd : even;
+        for (int c = c1; c <= c2; ++c) {
+            std::uint32_t& index = line[static_cast<size_t>(c)].format;
+            index = caches[static_cast<size_t>(r % 2)].Get(index, [&] {
+                Format edited = formats_[index];
+                edited.bold = 0;
+                edited.has_back = true, edited.back = back;
+                return Intern(edited);
+            });
         }
     }
     Changed();
@@ -602,26 +635,35 @@ void Host_Grid::Sort(int kind) {
     const bool descending =
         kind == Sort_Kind::Generic_Descending || kind == Sort_Kind::Numeric_Descending;
     struct Key {
+        const std::string* text;
+        double number;
         int row;
         bool is_number;
-        double number;
     };
     std::vector<Key> keys;
     keys.reserve(static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r) {
-        auto n = Parse_Number(cells_[static_cast<size_t>(r)][col].text);
-        keys.push_back({r, n.has_value(), n.value_or(0)});
+        const std::string& text = cells_[static_cast<size_t>(r)][col].text;
+        auto n = Parse_Number(text);
+        keys.push_back({&text, n.value_or(0), r, n.has_value()});
     }
-    auto compare = [&](const Key& a, const Key& b) -> int {
-        if (numeric || (a.is_number && b.is_number))
-            return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
-        return Compare_Text_Case_Insensitive(cells_[static_cast<size_t>(a.row)][col].text,
-                                             cells_[static_cast<size_t>(b.row)][col].text);
-    };
-    Stable_Merge_Sort(keys, [&](const Key& a, const Key& b) {
-        int order = compare(a, b);
+    auto less = [&](const Key& a, const Key& b) {
+        int order = numeric || (a.is_number && b.is_number)
+                        ? (a.number < b.number   ? -1
+                           : a.number > b.number ? 1
+                                                 : 0)
+                        : Compare_Text_Case_Insensitive(*a.text, *b.text);
         return descending ? order > 0 : order < 0;
-    });
+    };
+    // A column already in order, or in strictly reverse order (sorting it again the other
+    // way), needs no sort: both checks are one pass and keep the stable result.
+    auto out_of_order = [&](const Key& a, const Key& b) { return less(b, a); };
+    if (std::adjacent_find(keys.begin(), keys.end(), out_of_order) == keys.end()) return;
+    auto not_reversed = [&](const Key& a, const Key& b) { return !less(b, a); };
+    if (std::adjacent_find(keys.begin(), keys.end(), not_reversed) == keys.end())
+        std::reverse(keys.begin(), keys.end());
+    else
+        Stable_Merge_Sort(keys, less);
     std::vector<std::vector<Cell>> moved;
     std::vector<int> heights;
     moved.reserve(keys.size());

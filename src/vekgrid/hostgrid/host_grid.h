@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -234,6 +235,9 @@ class Host_Grid {
     // Stable sort of rows Row..RowSel (either order) by column Col; whole rows move, formats
     // included.
     void Sort(int kind);
+    // Rows first..last, columns c1..c2: regular (not bold) font and the back colour of their
+    // row's parity. The same as a selection and two fills per row, in one pass over the cells.
+    void Band_Rows(int first, int last, int c1, int c2, Color odd, Color even);
     // Inserts a row at index (or at the end when index < 0); Tab separates cell texts.
     void AddItem(std::string_view text, int index = -1);
     void RemoveItem(int index);
@@ -301,6 +305,17 @@ class Host_Grid {
     struct Cell {
         std::string text;
         std::uint32_t format = 0;  // index into formats_
+    };
+    // Old format -> edited format for the last few formats met; a range has few distinct ones,
+    // so most cells are edited without building and interning a format.
+    class Format_Cache {
+      public:
+        template <class Make>
+        std::uint32_t Get(std::uint32_t old, Make make);
+
+      private:
+        std::array<std::pair<std::uint32_t, std::uint32_t>, 16> entries_{};
+        size_t used_ = 0, next_ = 0;
     };
     template <class Edit>
     void Edit_Formats(Edit edit);

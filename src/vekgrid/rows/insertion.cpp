@@ -23,12 +23,9 @@ void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_p
     const Color odd = As_Color(row_color_odd_), even = As_Color(row_color_even_);
     Ignore_Errors([&] {
         grid_.FillStyle(1);
-        for (int r = first; r <= last; ++r) {
-            Select(r, 1, r, cols - 1);
-            grid_.CellFontBold(false);
-            grid_.CellBackColor(r % 2 ? odd : even);
-            if (renumber) grid_.TextMatrix(r, 0, std::to_string(r));
-        }
+        grid_.Band_Rows(first, last, 1, cols - 1, odd, even);
+        if (renumber)
+            for (int r = first; r <= last; ++r) grid_.TextMatrix(r, 0, std::to_string(r));
         for (int c = 1; c < cols && c <= column_properties_.Upper(2); ++c) {
             Select(first, c, last, c);
             grid_.CellAlignment(column_properties_(Col_Attr::Alignment, c).To_Long());
