@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -293,7 +294,9 @@ class vekGRID : private Grid_Listener {
     void Form_Closing();
     // Row formatting over a range, one fill per column where every cell gets the same.
     void Format_All_Rows(std::int32_t& Renumber);
-    void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures);
+    // labels: the style of column 0 over the same rows, done in the same pass.
+    void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures,
+                          const std::optional<Host_Grid::Cell_Style>& labels = std::nullopt);
     void Band_Visible_Rows();
     void Redraw_Progress_Columns();
     std::string Row_Text(int row) const;

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <string_view>
 #include <unordered_map>
 
 #include "vekgrid/common/errors.h"
@@ -21,6 +23,15 @@ std::string Without_Spaces_Lower(const std::string& text) {
 
 // Whether phrase (already without spaces, lower case) occurs in text once the text's spaces
 // are dropped and its letters lowered; done in place, as this runs for every cell.
+// n when label is n written plainly (no sign, no leading zero) with 0 < n < limit, else 0.
+int Row_Number_Label(const std::string& label, int limit) {
+    int n = 0;
+    const char* end = label.data() + label.size();
+    auto [at, error] = std::from_chars(label.data(), end, n);
+    if (error != std::errc() || at != end || label[0] == '0' || n >= limit) return 0;
+    return n;
+}
+
 bool Contains_Phrase(const std::string& text, const std::string& phrase) {
     if (phrase.empty()) return true;
     const char first = phrase[0];
@@ -48,9 +59,20 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
     updating_grid_ = true;
     const int key = Sort_By_Column == -1 ? grid_.MouseCol() : Sort_By_Column;
     Ignore_Errors([&] { grid_.Col(key); });
+    // Labels are nearly always the row numbers the last formatting wrote: then they map through
+    // an array indexed by number, and only labels a host chose need the hash table.
+    std::vector<int> numbers(static_cast<size_t>(rows), 0);
+    bool numbered = true;
+    for (int r = 1; r < rows && numbered; ++r) {
+        const int n = Row_Number_Label(grid_.TextMatrix(r, 0), rows);
+        numbered = n > 0 && !numbers[static_cast<size_t>(n)];
+        if (numbered) numbers[static_cast<size_t>(n)] = r;
+    }
     std::vector<std::string> labels;
-    labels.reserve(static_cast<size_t>(rows));
-    for (int r = 1; r < rows; ++r) labels.push_back(grid_.TextMatrix(r, 0));
+    if (!numbered) {
+        labels.reserve(static_cast<size_t>(rows));
+        for (int r = 1; r < rows; ++r) labels.push_back(grid_.TextMatrix(r, 0));
+    }
     const std::string first = grid_.TextMatrix(1, key), last = grid_.TextMatrix(rows - 1, key);
     updating_grid_ = false;
 
@@ -78,14 +100,22 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
 
     // Rows are known by their labels; each old row's formulas go to the first row that now
     // carries its label.
-    std::unordered_map<std::string, int> new_row_of;
-    new_row_of.reserve(static_cast<size_t>(rows));
-    for (int r = 1; r < rows; ++r) new_row_of.emplace(grid_.TextMatrix(r, 0), r);
     std::vector<std::pair<int, int>> moves;
-    moves.reserve(labels.size());
-    for (int i = 1; i < rows; ++i) {
-        auto it = new_row_of.find(labels[static_cast<size_t>(i - 1)]);
-        if (it != new_row_of.end()) moves.emplace_back(i, it->second);
+    moves.reserve(static_cast<size_t>(rows));
+    if (numbered) {
+        // numbers[n] was the old row labelled n; the labels are distinct, so each has one row.
+        for (int r = 1; r < rows; ++r) {
+            const int n = Row_Number_Label(grid_.TextMatrix(r, 0), rows);
+            if (n > 0) moves.emplace_back(numbers[static_cast<size_t>(n)], r);
+        }
+    } else {
+        std::unordered_map<std::string_view, int> new_row_of;
+        new_row_of.reserve(static_cast<size_t>(rows));
+        for (int r = 1; r < rows; ++r) new_row_of.emplace(grid_.TextMatrix(r, 0), r);
+        for (int i = 1; i < rows; ++i) {
+            auto it = new_row_of.find(labels[static_cast<size_t>(i - 1)]);
+            if (it != new_row_of.end()) moves.emplace_back(i, it->second);
+        }
     }
     Ignore_Errors([&] { equation_mask_.Move_Rows(moves); });
 

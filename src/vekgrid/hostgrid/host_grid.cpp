@@ -509,22 +509,43 @@ void Host_Grid::Edit_Formats(Edit edit) {
     Changed();
 }
 
-void Host_Grid::Band_Rows(int first, int last, int c1, int c2, Color odd, Color even) {
-    if (first > last || c1 > c2) return;
+void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_Style>& odd,
+                           const std::vector<Cell_Style>& even, bool number_rows) {
+    const auto n = static_cast<int>(std::min(odd.size(), even.size()));
+    if (first > last || n == 0) return;
     Check_Cell(first, c1);
-    Check_Cell(last, c2);
-    std::array<Format_Cache, 2> caches;  // by parity
-    for (int r = first; r <= last; ++r) {
-        auto& line = cells_[static_cast<size_t>(r)];
-        const Color back = r % 2 ? odd : even;
-        for (int c = c1; c <= c2; ++c) {
-            std::uint32_t& index = line[static_cast<size_t>(c)].format;
-            index = caches[static_cast<size_t>(r % 2)].Get(index, [&] {
-                Format edited = formats_[index];
-                edited.bold = 0;
-                edited.has_back = true, edited.back = back;
-                return Intern(edited);
-            });
+    Check_Cell(last, c1 + n - 1);
+    // Per column and parity, as each pair has its own style.
+    std::vector<Format_Cache> caches(2 * static_cast<size_t>(n));
+    auto restyle = [&](std::uint32_t old, int row, size_t k) {
+        return caches[2 * k + static_cast<size_t>(row % 2)].Get(old, [&] {
+            const Cell_Style& style = (row % 2 ? odd : even)[k];
+            Format f = formats_[old];
+            if (style.alignment) f.alignment = *style.alignment;
+            if (style.picture_alignment) f.picture_alignment = *style.picture_alignment;
+            if (style.back) f.has_back = true, f.back = *style.back;
+            if (style.fore) f.has_fore = true, f.fore = *style.fore;
+            if (style.bold) f.bold = *style.bold;
+            return Intern(f);
+        });
+    };
+    // Rows go in blocks: a tight loop gathers a block's formats, so the cache misses of its rows
+    // overlap, then the styling works on the gathered copy and writes it back.
+    constexpr int kBlock = 32;
+    std::vector<std::uint32_t> block(static_cast<size_t>(kBlock * n));
+    for (int top = first; top <= last; top += kBlock) {
+        const int rows_in_block = std::min(kBlock, last - top + 1);
+        for (int i = 0; i < rows_in_block; ++i) {
+            const Cell* line = cells_[static_cast<size_t>(top + i)].data() + c1;
+            for (int k = 0; k < n; ++k) block[static_cast<size_t>(i * n + k)] = line[k].format;
+        }
+        for (int i = 0; i < rows_in_block; ++i) {
+            const int r = top + i;
+            auto& line = cells_[static_cast<size_t>(r)];
+            if (number_rows) line[0].text = std::to_string(r);
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k)
+                line[static_cast<size_t>(c1) + k].format =
+                    restyle(block[static_cast<size_t>(i * n) + k], r, k);
         }
     }
     Changed();
@@ -634,25 +655,50 @@ void Host_Grid::Sort(int kind) {
     const bool numeric = kind >= Sort_Kind::Numeric_Ascending;
     const bool descending =
         kind == Sort_Kind::Generic_Descending || kind == Sort_Kind::Numeric_Descending;
+    // The first eight folded characters, big-endian, decide most text comparisons without
+    // reaching the cell, which lives in its row's own block of memory.
     struct Key {
         const std::string* text;
         double number;
+        std::uint64_t prefix;
         int row;
         bool is_number;
     };
-    std::vector<Key> keys;
-    keys.reserve(static_cast<size_t>(last - first + 1));
+    // Two passes: the first is a short loop that copies each cell's first bytes, so the cache
+    // misses of many rows overlap; the second folds case and reads numbers from cached cells.
+    std::vector<Key> keys(static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r) {
         const std::string& text = cells_[static_cast<size_t>(r)][col].text;
-        auto n = Parse_Number(text);
-        keys.push_back({&text, n.value_or(0), r, n.has_value()});
+        Key& k = keys[static_cast<size_t>(r - first)];
+        k.text = &text;
+        k.row = r;
+        std::uint64_t raw = 0;
+        const size_t n = std::min<size_t>(8, text.size());
+        for (size_t i = 0; i < n; ++i)
+            raw |= std::uint64_t{static_cast<unsigned char>(text[i])} << (56 - 8 * i);
+        k.prefix = raw;
+    }
+    for (Key& k : keys) {
+        std::uint64_t folded = 0;
+        for (int shift = 56; shift >= 0; shift -= 8)
+            folded |= std::uint64_t{Lower(static_cast<unsigned char>(k.prefix >> shift))} << shift;
+        // Numbers start with a digit, a sign, a point or a blank; others need no parse.
+        const auto lead = static_cast<unsigned char>(k.prefix >> 56);
+        k.prefix = folded;
+        const bool may_be_number = std::isdigit(lead) || lead == '+' || lead == '-' ||
+                                   lead == '.' || lead == ' ' || lead == '\t';
+        const auto n = may_be_number ? Parse_Number(*k.text) : std::nullopt;
+        k.number = n.value_or(0);
+        k.is_number = n.has_value();
     }
     auto less = [&](const Key& a, const Key& b) {
-        int order = numeric || (a.is_number && b.is_number)
-                        ? (a.number < b.number   ? -1
-                           : a.number > b.number ? 1
-                                                 : 0)
-                        : Compare_Text_Case_Insensitive(*a.text, *b.text);
+        int order;
+        if (numeric || (a.is_number && b.is_number))
+            order = a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+        else if (a.prefix != b.prefix)
+            order = a.prefix < b.prefix ? -1 : 1;
+        else
+            order = Compare_Text_Case_Insensitive(*a.text, *b.text);
         return descending ? order > 0 : order < 0;
     };
     // A column already in order, or in strictly reverse order (sorting it again the other

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -235,9 +236,18 @@ class Host_Grid {
     // Stable sort of rows Row..RowSel (either order) by column Col; whole rows move, formats
     // included.
     void Sort(int kind);
-    // Rows first..last, columns c1..c2: regular (not bold) font and the back colour of their
-    // row's parity. The same as a selection and two fills per row, in one pass over the cells.
-    void Band_Rows(int first, int last, int c1, int c2, Color odd, Color even);
+    // What a bulk fill sets in a cell's format; members left empty keep the cell's own.
+    struct Cell_Style {
+        std::optional<int> alignment, picture_alignment;
+        std::optional<Color> back, fore;
+        std::optional<bool> bold;
+    };
+    // Rows first..last, columns c1..c1 + n - 1 (n = size of the style lists): odd rows take
+    // odd[c - c1], even rows even[c - c1]. One pass over the rows, where a selection and
+    // fill per row and per column would walk the table many times. number_rows: column 0's
+    // text becomes the row number, in the same pass.
+    void Style_Rows(int first, int last, int c1, const std::vector<Cell_Style>& odd,
+                    const std::vector<Cell_Style>& even, bool number_rows = false);
     // Inserts a row at index (or at the end when index < 0); Tab separates cell texts.
     void AddItem(std::string_view text, int index = -1);
     void RemoveItem(int index);

@@ -13,38 +13,51 @@ Color As_Color(const Variant& v) {
 }
 }  // namespace
 
-// Data rows first..last as their columns want them. Whatever is the same for a whole column is
-// one fill over the column, so a large grid costs a few passes, not a pass per cell.
-void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures) {
+// Data rows first..last as their columns want them: banding, plain font and each column's
+// alignment and colours go in as one styled pass; only check-box pictures follow the texts.
+void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures,
+                               const std::optional<Host_Grid::Cell_Style>& labels) {
     const int cols = grid_.Cols();
-    if (first > last || cols < 2) return;
+    if (first > last || (cols < 2 && !labels)) return;
     const bool was_updating = updating_grid_;
     updating_grid_ = true;
-    const Color odd = As_Color(row_color_odd_), even = As_Color(row_color_even_);
+    std::vector<Host_Grid::Cell_Style> odd(static_cast<size_t>(cols - 1)), even;
+    std::vector<int> check_boxes;
+    for (int c = 1; c < cols; ++c) {
+        Host_Grid::Cell_Style& style = odd[static_cast<size_t>(c - 1)];
+        style.bold = false;
+        if (c > column_properties_.Upper(2)) continue;
+        style.alignment = column_properties_(Col_Attr::Alignment, c).To_Long();
+        const auto kind = Column_Editor(c);
+        if (kind == Divider) style.back = back_color_;
+        const bool grey = Column_Flag(Col_Attr::Read_Only, c) && !read_only_;
+        style.fore = grey ? Colors::Grey_Text : Colors::Black;
+        if (kind != CheckBox) continue;
+        check_boxes.push_back(c);
+        style.alignment = Align::Left;
+        if (centre_pictures) style.picture_alignment = Align::Center;
+    }
+    even = odd;
+    const Color odd_back = As_Color(row_color_odd_), even_back = As_Color(row_color_even_);
+    for (int c = 1; c < cols; ++c) {
+        auto& o = odd[static_cast<size_t>(c - 1)];
+        auto& e = even[static_cast<size_t>(c - 1)];
+        if (!o.back) o.back = odd_back, e.back = even_back;
+        // A check box's text is hidden in its own back colour; the picture shows the value.
+        if (std::find(check_boxes.begin(), check_boxes.end(), c) != check_boxes.end())
+            o.fore = o.back, e.fore = e.back;
+    }
+    if (labels) odd.insert(odd.begin(), *labels), even.insert(even.begin(), *labels);
     Ignore_Errors([&] {
-        grid_.FillStyle(1);
-        grid_.Band_Rows(first, last, 1, cols - 1, odd, even);
-        if (renumber)
-            for (int r = first; r <= last; ++r) grid_.TextMatrix(r, 0, std::to_string(r));
-        for (int c = 1; c < cols && c <= column_properties_.Upper(2); ++c) {
-            Select(first, c, last, c);
-            grid_.CellAlignment(column_properties_(Col_Attr::Alignment, c).To_Long());
-            const auto kind = Column_Editor(c);
-            if (kind == Divider) grid_.CellBackColor(back_color_);
-            const bool grey = Column_Flag(Col_Attr::Read_Only, c) && !read_only_;
-            grid_.CellForeColor(grey ? Colors::Grey_Text : Colors::Black);
-            if (kind != CheckBox) continue;
-            grid_.CellAlignment(Align::Left);
-            if (centre_pictures) grid_.CellPictureAlignment(Align::Center);
+        grid_.Style_Rows(first, last, labels ? 0 : 1, odd, even, renumber);
+        for (int c : check_boxes)
             for (int r = first; r <= last; ++r) {
                 Select(r, c, r, c);
-                grid_.CellForeColor(grid_.CellBackColor());
                 grid_.CellPicture(grid_.TextMatrix(r, c) == "1" ? checkbox_on_->Picture()
                                                                 : checkbox_off_->Picture());
             }
-        }
+        grid_.FillStyle(0);
     });
-    Ignore_Errors([&] { grid_.FillStyle(0); });
     updating_grid_ = was_updating;
 }
 
@@ -53,12 +66,13 @@ void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
     updating_grid_ = true;
     const int row = grid_.Row(), col = grid_.Col();
     const int rows = grid_.Rows(), cols = grid_.Cols();
+    Host_Grid::Cell_Style labels;
+    labels.alignment = Align::Left;
+    labels.bold = true;
+    labels.back = Colors::Header;
     Ignore_Errors([&] {
+        grid_.Style_Rows(0, 0, 0, {labels}, {labels});
         grid_.FillStyle(1);
-        Select(0, 0, rows - 1, 0);
-        grid_.CellAlignment(Align::Left);
-        grid_.CellFontBold(true);
-        grid_.CellBackColor(Colors::Header);
         if (grid_.RowHeight(0) < 450) grid_.RowHeight(0, 450);
         if (cols > 1) {
             Select(0, 1, 0, cols - 1);
@@ -66,7 +80,7 @@ void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
         }
         grid_.FillStyle(0);
     });
-    Format_Data_Rows(1, rows - 1, Renumber == 0, true);
+    Format_Data_Rows(1, rows - 1, Renumber == 0, true, labels);
     Ignore_Errors([&] {
         grid_.Row(row);
         grid_.Col(col);
