@@ -52,7 +52,8 @@ class Exchange_Test : public Control_Test {
 
 TEST_F(Exchange_Test, DumpsGiveCellsAndDelimitedLines) {
     Three_Columns();
-    const auto& cells = *control->Dump_Contents().To_Array();
+    const Variant dump = control->Dump_Contents();  // keeps the array alive
+    const auto& cells = *dump.To_Array();
     EXPECT_EQ(cells.Upper(1), 2);
     EXPECT_EQ(cells(1, 2).To_Text(), "6") << "displayed text";
     EXPECT_EQ(Lines(control->Dump_Into_Single_Array()),
@@ -160,6 +161,61 @@ TEST_F(Exchange_Test, SortingReversesTheOrderAndCarriesFormulas) {
     EXPECT_EQ(grid().TextMatrix(1, 2), "c");
     EXPECT_EQ(grid().TextMatrix(2, 2), "b");
     EXPECT_EQ(grid().TextMatrix(3, 2), "a");
+}
+
+// Keys share long prefixes and differ in case only; equal keys must keep their order both ways.
+TEST_F(Exchange_Test, SortingIsCaseBlindAndStableInBothDirections) {
+    Add();
+    Add();
+    control->Rows(6);
+    const char* keys[] = {"Item-00010b", "item-00010A", "Item-00002", "b", "item-00010a"};
+    for (int r = 1; r <= 5; ++r) {
+        control->TextMatrix(r, 1, keys[r - 1]);
+        control->TextMatrix(r, 2, "r" + std::to_string(r));
+    }
+    auto order = [&] {
+        std::string out;
+        for (int r = 1; r <= 5; ++r) out += grid().TextMatrix(r, 2);
+        return out;
+    };
+    control->Sort_Grid(1);
+    EXPECT_EQ(order(), "r4r3r2r5r1");
+    control->Sort_Grid(1);
+    EXPECT_EQ(order(), "r1r2r5r3r4") << "equal keys r2 and r5 are not swapped by reversing";
+    control->Sort_Grid(1);
+    EXPECT_EQ(order(), "r4r3r2r5r1");
+}
+
+TEST_F(Exchange_Test, SortedRowsAreBandedAgainAndKeepTheirFormulasUnderAnyLabels) {
+    vekColumn n;
+    n.Allow_Formula_Input(true);
+    control->Add_Column(n);
+    Add(CheckBox);
+    Add(Divider);
+    control->Rows(5);
+    const char* labels[] = {"x", "y", "x", "z"};  // chosen by the host, one used twice
+    for (int r = 1; r <= 4; ++r) {
+        grid().TextMatrix(r, 0, labels[r - 1]);
+        control->TextMatrix(r, 1, "=" + std::to_string(10 * r) + "+0");
+        grid().TextMatrix(r, 1, std::to_string(10 * r));
+    }
+    grid().TextMatrix(2, 2, "1");
+    control->Sort_Grid(1);  // 10 20 30 40 -> descending
+    EXPECT_EQ(grid().TextMatrix(1, 1), "40");
+    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "=40+0") << "label z moved to the top";
+    EXPECT_EQ(control->Equation_Mask().Get(3, 1), "=20+0") << "label y";
+    for (int r = 1; r <= 4; ++r) {
+        EXPECT_EQ(grid().TextMatrix(r, 0), std::to_string(r)) << "renumbered";
+        EXPECT_EQ(grid().Look(r, 1).back, r % 2 ? 0xCFFFFFu : 0xFFFFFFu) << "banded, row " << r;
+        EXPECT_EQ(grid().Look(r, 0).back, Colors::Header);
+        EXPECT_TRUE(grid().Look(r, 0).font.bold);
+        EXPECT_EQ(grid().Look(r, 3).back, control->Control_Back_Color()) << "divider";
+        const auto box = grid().Look(r, 2);
+        EXPECT_EQ(box.fore, box.back) << "check-box text stays hidden";
+        EXPECT_EQ(box.picture,
+                  r == 3 ? control->CheckBox_On().Picture() : control->CheckBox_Off().Picture())
+            << "row " << r;
+    }
 }
 
 TEST_F(Exchange_Test, FilteringShowsMatchingRowsAndRestores) {
