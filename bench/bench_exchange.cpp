@@ -28,13 +28,14 @@ double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-fs::path Sample_File() {
-    const fs::path path = fs::temp_directory_path() / "vekgrid_bench_100k.txt";
+fs::path Sample_File(int rows = kRows) {
+    const fs::path path =
+        fs::temp_directory_path() / ("vekgrid_bench_" + std::to_string(rows) + ".txt");
     if (fs::exists(path)) return path;
     std::ofstream out(path, std::ios::binary);
     for (int c = 0; c < kCols; ++c) out << (c ? "\t" : "") << "Col" << c;
     out << "\r\n";
-    for (int r = 1; r <= kRows; ++r) {
+    for (int r = 1; r <= rows; ++r) {
         for (int c = 0; c < kCols; ++c) out << (c ? "\t" : "") << "v" << (r * 7919 + c) % 100003;
         out << "\r\n";
     }
@@ -58,7 +59,7 @@ std::vector<std::vector<std::string>> Read_And_Split(const fs::path& path) {
 }
 
 void BM_Load_File(benchmark::State& state) {
-    const fs::path path = Sample_File();
+    const fs::path path = Sample_File(static_cast<int>(state.range(0)));
     double ours = 0, baseline = 0;
     for (auto _ : state) {
         Headless_Platform platform;
@@ -68,7 +69,7 @@ void BM_Load_File(benchmark::State& state) {
     }
     state.counters["ratio"] = ours / baseline;
 }
-BENCHMARK(BM_Load_File)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Load_File)->Arg(kRows)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_Write_File(benchmark::State& state) {
     const fs::path path = Sample_File();

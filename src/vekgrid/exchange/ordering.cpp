@@ -6,6 +6,7 @@
 
 #include "vekgrid/common/errors.h"
 #include "vekgrid/common/number_text.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid {
@@ -17,12 +18,10 @@ std::string Without_Spaces_Lower(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != ' ') out += Ascii_Lower(c);
     return out;
 }
 
-// Whether phrase (already without spaces, lower case) occurs in text once the text's spaces
-// are dropped and its letters lowered; done in place, as this runs for every cell.
 // n when label is n written plainly (no sign, no leading zero) with 0 < n < limit, else 0.
 int Row_Number_Label(const std::string& label, int limit) {
     int n = 0;
@@ -32,18 +31,20 @@ int Row_Number_Label(const std::string& label, int limit) {
     return n;
 }
 
+// Whether phrase (already without spaces, lower case) occurs in text once the text's spaces
+// are dropped and its letters lowered; done in place, as this runs for every cell.
 bool Contains_Phrase(const std::string& text, const std::string& phrase) {
     if (phrase.empty()) return true;
     const char first = phrase[0];
     for (size_t i = 0; i < text.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != first) continue;
+        if (Ascii_Lower(text[i]) != first) continue;
         size_t t = i, p = 0;
         while (p < phrase.size() && t < text.size()) {
             if (text[t] == ' ') {
                 ++t;
                 continue;
             }
-            if (std::tolower(static_cast<unsigned char>(text[t])) != phrase[p]) break;
+            if (Ascii_Lower(text[t]) != phrase[p]) break;
             ++t, ++p;
         }
         if (p == phrase.size()) return true;

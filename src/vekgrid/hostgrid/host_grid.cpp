@@ -8,6 +8,7 @@
 
 #include "vekgrid/common/errors.h"
 #include "vekgrid/common/number_text.h"
+#include "vekgrid/common/text.h"
 
 namespace vekgrid {
 
@@ -16,16 +17,11 @@ constexpr int kDefaultRowHeight = 240;
 constexpr int kDefaultColWidth = 960;
 constexpr int kScrollBarTwips = 255;
 
-// ASCII case folding; the locale's tolower is a call per character and locale dependent.
-constexpr unsigned char Lower(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 int Compare_Text_Case_Insensitive(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = Lower(static_cast<unsigned char>(a[i]));
-        const unsigned char y = Lower(static_cast<unsigned char>(b[i]));
+        const unsigned char x = Ascii_Lower(static_cast<unsigned char>(a[i]));
+        const unsigned char y = Ascii_Lower(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
@@ -681,7 +677,8 @@ void Host_Grid::Sort(int kind) {
     for (Key& k : keys) {
         std::uint64_t folded = 0;
         for (int shift = 56; shift >= 0; shift -= 8)
-            folded |= std::uint64_t{Lower(static_cast<unsigned char>(k.prefix >> shift))} << shift;
+            folded |= std::uint64_t{Ascii_Lower(static_cast<unsigned char>(k.prefix >> shift))}
+                      << shift;
         // Numbers start with a digit, a sign, a point or a blank; others need no parse.
         const auto lead = static_cast<unsigned char>(k.prefix >> 56);
         k.prefix = folded;
