@@ -203,6 +203,8 @@ void vekGRID::Clear_Grid() {
     Ignore_Errors([&] { text_editor_->Text(""); });
     Ignore_Errors([&] { grid_.Rows(1); });
     Ignore_Errors([&] { grid_.Cols(1); });
+    // The formula sources go with the cells, or the next columns would inherit them.
+    Resize_Equation_Mask(0, 0);
     Ignore_Errors([&] { column_properties_ = Variant_Array(0, Col_Attr::Last, 0, 0); });
     for (int index : combo_editor_.Indices()) {
         Ignore_Errors([&] { Remove_Combo_Interception(index); });

@@ -251,7 +251,9 @@ void vekGRID::GridEditor_EnterCell() {
     if (grid_.Row() == 0) Ignore_Errors([&] { Hide_Editors(); });
     if (suppress_cell_events_) return;
     Raise_Event([](vekGRID_Events& l) { l.EnterCell(); });
-    if (cell_change_pending_ && CurrentRow <= grid_.Rows() - 1) {
+    // The edited cell may have gone with rows removed since its commit: no event for it then.
+    if (cell_change_pending_ && CurrentRow <= grid_.Rows() - 1 &&
+        previous_row_ <= grid_.Rows() - 1 && previous_col_ <= grid_.Cols() - 1) {
         std::string previous = pending_previous_value_;
         std::string current = Mask_Text(previous_row_, previous_col_);
         double r = previous_row_, c = previous_col_;

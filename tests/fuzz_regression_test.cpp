@@ -1,0 +1,64 @@
+// Faults the fuzz targets found, each replayed the way a host meets it.
+#include <gtest/gtest.h>
+
+#include "support/control_fixture.h"
+
+namespace vekgrid::testing {
+namespace {
+
+std::vector<std::string> Lines(const Variant& v) {
+    std::vector<std::string> out;
+    const auto& a = *v.To_Array();
+    for (int i = a.Lower(2); i <= a.Upper(2); ++i) out.push_back(a(0, i).To_Text());
+    return out;
+}
+
+using Fuzz_Regression = Control_Test;
+
+// Clear_Grid kept the formula sources, so the next formula column exported them for cells
+// that were empty.
+TEST_F(Fuzz_Regression, ClearGridForgetsTheFormulaSources) {
+    vekColumn first;
+    first.Title("A");
+    first.Allow_Formula_Input(true);
+    control->Add_Column(first);
+    control->Rows(3);
+    Type_Into(1, 1, "=2*3");
+    grid().Row(2);
+    ASSERT_EQ(control->Cell_Text(1, 1), "6");
+
+    control->Clear_Grid();
+    EXPECT_EQ(control->Equation_Mask().Rows(), 1);
+    EXPECT_EQ(control->Equation_Mask().Cols(), 1);
+    vekColumn again;
+    again.Title("B");
+    again.Allow_Formula_Input(true);
+    control->Add_Column(again);
+    control->Rows(3);
+    EXPECT_EQ(control->Cell_Text(1, 1), "");
+    EXPECT_EQ(Lines(control->Dump_Into_Single_Array()), (std::vector<std::string>{"B", "", ""}));
+}
+
+// An edit left pending for a row that Rows then removed came out later as a CellChanged for a
+// row the grid no longer had.
+TEST_F(Fuzz_Regression, NoCellChangedForARowThatIsGone) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    control->Rows(4);
+    grid().Row(3);
+    grid().Col(1);
+    ASSERT_EQ(control->CurrentRow, 3);
+    control->Hide_All_Rows();
+    control->Rows(3);
+    control->TextEditor().Text("x");
+    grid().Row(1);
+    control->Show_All_Rows();
+    grid().Row(2);
+    grid().Col(2);
+    for (const auto& line : events.lines)
+        EXPECT_EQ(line.find("CellChanged"), std::string::npos) << line;
+    EXPECT_EQ(grid().Rows(), 3);
+}
+
+}  // namespace
+}  // namespace vekgrid::testing
