@@ -240,7 +240,8 @@ TEST_F(Control_Test, EditColumnOutsideTheTableReachesTheHost) {
     vekColumn column;
     column.Display_Index(7);
     EXPECT_THROW(control->Add_Column(column, true), Subscript_Out_Of_Range);
-    EXPECT_TRUE(control->Updating_Grid()) << "the failing call leaves the flag as it was";
+    EXPECT_FALSE(control->Updating_Grid()) << "the call fails before it changes anything";
+    EXPECT_EQ(grid().Cols(), 2);
 }
 
 TEST_F(Control_Test, DisablingGreysEveryNonDividerCellAndEnablingRestoresTheBanding) {

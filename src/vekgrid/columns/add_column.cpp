@@ -19,6 +19,11 @@ Color As_Color(const Variant& v) {
 }  // namespace
 
 Variant vekGRID::Add_Column(vekColumn& NewColumn, bool Edit_Column) {
+    // An edit of a column the table does not have fails before any state changes, so the
+    // control stays usable after the error.
+    if (Edit_Column &&
+        (NewColumn.Display_Index() < 0 || NewColumn.Display_Index() > column_properties_.Upper(2)))
+        throw Subscript_Out_Of_Range();
     text2_->Visible(platform_.Design_Mode());
     updating_grid_ = true;
     const int row = grid_.Row(), col = grid_.Col();

@@ -13,6 +13,9 @@ namespace vekgrid {
 namespace {
 constexpr char kDefaultTitle[] = "Vekgrid_Lib";
 constexpr int kCellsBetweenEvents = 1024;  // keeps the host responsive without a call per cell
+// Load_File reads the whole file before it builds the grid; past this size it refuses the file
+// up front rather than hold it, its lines and the grid in memory at once.
+constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{256} << 20;
 
 Variant One_Dimensional(const std::vector<std::string>& items, int lower) {
     auto array =
@@ -86,7 +89,9 @@ void vekGRID::Load_File(const std::string& Pathname, std::int16_t Number_Of_Left
         Ignore_Errors([&] { grid_.Clear(); });
         grid_.Rows(1);
         grid_.Cols(1);
+        Resize_Equation_Mask(0, 0);  // the mask follows the emptied grid, even if the load fails
         if (std::filesystem::is_directory(Pathname)) throw Error("a folder is no file");
+        if (std::filesystem::file_size(Pathname) > kMaxFileBytes) throw Error("file too large");
         std::ifstream in(Pathname, std::ios::binary);
         if (!in) throw Error("cannot open");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
