@@ -60,5 +60,28 @@ TEST_F(Fuzz_Regression, NoCellChangedForARowThatIsGone) {
     EXPECT_EQ(grid().Rows(), 3);
 }
 
+// After Clear_Grid a click and a key gave the grid a row but no column, with the editor's cell
+// still at (1, 1); losing the focus then reported a change of that missing column.
+TEST_F(Fuzz_Regression, NoCellChangedForAColumnThatIsGone) {
+    Add(TextBox, "A");
+    control->Rows(3);
+    control->Clear_Grid();
+    const double x = grid().ColPos(0) + 10, y = grid().RowPos(0) + 10;
+    grid().User_MouseMove(0, 0, x, y);
+    control->Window_Message(grid().hWnd(), 513, 0);
+    grid().User_MouseDown(1, 0, x, y);
+    grid().User_Click(x, y);
+    for (std::int16_t key : {13, 39, 40}) {
+        std::int16_t k = key;
+        control->UserControl_KeyDown(k, 0);
+    }
+    control->TextEditor().Text("typed");
+    control->UserControl_EnterFocus();
+    control->UserControl_ExitFocus();
+    for (const auto& line : events.lines)
+        EXPECT_EQ(line.find("CellChanged"), std::string::npos)
+            << line << " on a grid of " << grid().Rows() << "x" << grid().Cols();
+}
+
 }  // namespace
 }  // namespace vekgrid::testing

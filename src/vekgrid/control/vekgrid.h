@@ -49,49 +49,71 @@ class vekGRID : private Grid_Listener {
     std::function<void(const std::string&)> On_Property_Changed;
 
     // --- Public fields -------------------------------------------------------------------
+    // Handles of keyboard and mouse hooks a host installs; the control installs none.
     std::int32_t HookedMouse = 0;
     std::int32_t HookedKeyBoard = 0;
     // Wider than the 16 bits of old so that grids past 32,767 rows work.
+    // The cell whose editor is active; 0 when none is.
     std::int32_t CurrentRow = 0;
     std::int32_t CurrentCol = 0;
+    // The variable table of formulas: (1, k) a name, (2, k) its value, k from 1.
     Variant User_Defined_Variable_Array;
+    // Alt+C/X/V/I/N/D row commands.
     bool Allow_Shortcut_Keys = true;
 
     // --- Control core --------------------------------------------------------------------
+    // Disabling greys every cell but dividers; enabling restores the banding.
     bool Enabled() const;
     void Enabled(bool on);
+    // Removes every column and row, the formula sources with them.
     void Clear_Grid();
 
     // --- Grid and cell properties --------------------------------------------------------
+    // The text of the current cell.
     std::string Focus_Cell_Text();
     void Focus_Cell_Text(const std::string& text);
+    // A cell's text. Get throws Subscript_Out_Of_Range outside the grid; put ignores a cell
+    // outside it and a divider cell, and stores the text as the cell's formula source too.
     std::string Cell_Text(std::int32_t Row, std::int32_t Col);
     void Cell_Text(std::int32_t Row, std::int32_t Col, const std::string& text);
     std::int32_t Current_Col() const { return grid_.Col(); }
+    // Moves the grid's current cell without raising EnterCell or LeaveCell; out of range is
+    // ignored.
     void Current_Col(std::int32_t col);
     std::int32_t Current_Row() const { return grid_.Row(); }
     void Current_Row(std::int32_t row);
+    // Gridline_Display: Both, None, Horizontal_Only, Vertical_Only.
     void Gridline_Draw(std::int32_t mode);
+    // Row count including the header row; setting formats new rows and resizes the formula
+    // store. A negative count, or a grid without columns, is left as it is; 0 shows the
+    // "VEKGrid Error" message box.
     std::int32_t Rows() const { return grid_.Rows(); }
     void Rows(std::int32_t n);
+    // Column count including the fixed column 0; normally grown by Add_Column.
     std::int32_t Cols() const { return grid_.Cols(); }
     void Cols(std::int32_t n);
+    // The text box editor's text (what the user is typing).
     std::string TextEditor_Text() const { return text_editor_->Text(); }
     void TextEditor_Text(const std::string& text);
+    // Sizes in twips; a row of height 0 is hidden. Setters ignore a bad index.
     std::int32_t RowHeight(std::int32_t Index) const { return grid_.RowHeight(Index); }
     void RowHeight(std::int32_t Index, std::int32_t height);
     std::int32_t ColWidth(std::int32_t Index) const { return grid_.ColWidth(Index); }
     void ColWidth(std::int32_t Index, std::int32_t width);
+    // Like Cell_Text, and also refreshes the editor when the cell is the current one.
     std::string TextMatrix(std::int32_t Row, std::int32_t Col);
     void TextMatrix(std::int32_t Row, std::int32_t Col, const std::string& text);
+    // The cell under the pointer, and the current cell's rectangle in twips.
     std::int32_t MouseCol() const { return grid_.MouseCol(); }
     std::int32_t MouseRow() const { return grid_.MouseRow(); }
     double CellLeft() const { return grid_.CellLeft(); }
     double CellTop() const { return grid_.CellTop(); }
     double CellWidth() const { return grid_.CellWidth(); }
     double CellHeight() const { return grid_.CellHeight(); }
+    // Off while a host makes many changes; a view repaints once it is on again.
     bool Redraw() const { return grid_.Redraw(); }
     void Redraw(bool on) { grid_.Redraw(on); }
+    // Grid colours (OLE colours, &H00BBGGRR or system colours &H80000000 + index).
     Color BackColor() const { return grid_.BackColorBkg(); }
     void BackColor(Color color);
     Color GridColor() const { return grid_.GridColor(); }
@@ -100,66 +122,96 @@ class vekGRID : private Grid_Listener {
     void GridColorFixed(Color color);
     Color BackColorFixed() const { return grid_.BackColorFixed(); }
     void BackColorFixed(Color color);
+    // A snapshot of the grid, when the front end supplies one.
     Picture Grid_Picture() const { return grid_.Grid_Picture(); }
+    // The grid font; columns and new rows take it.
     bool Font_Bold() const { return grid_.Font().bold; }
     void Font_Bold(bool on);
     const Font& Grid_Font() const { return grid_.Font(); }
     void Grid_Font(const Font& font);
 
     // --- Colours and fonts ---------------------------------------------------------------
+    // Colours a whole row (column 0 too when asked); a missing row is ignored.
     void Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn = false);
+    // Back colour of one cell or a range; painting a cell in the control's own back colour
+    // blocks it (no editor, navigation passes over it).
     void Set_Cell_Color(double Row, double Column, Color Cell_Color);
     void Set_Range_Cell_Color(std::int32_t Start_Row, std::int32_t End_Row, std::int32_t Start_Col,
                               std::int32_t End_Col, Color CellColor);
+    // Reads or sets one cell's back colour.
     Variant Cell_Back_Color(const Variant& Row, const Variant& Column);
     void Cell_Back_Color(const Variant& Row, const Variant& Column, Color color);
+    // Font and font colour of one cell.
     void Cell_Font(double Row, double Column, const Font& CellFont);
     void Cell_Font_Color(double Row, double Column, const Variant& FontColor);
+    // Banding: the back colours of odd and even data rows.
     void Row_Color_Odd(const Variant& color);
     void Row_Color_Even(const Variant& color);
 
     // --- Word wrap -----------------------------------------------------------------------
+    // Grows the rows so every cell of the column (or of the row) shows its whole text.
     void Word_Wrap(std::int16_t Column_For_Word_Wrap);
     void Word_Wrap_Row(std::int32_t Row_to_Word_Wrap);
 
     // --- Design-time persistence ---------------------------------------------------------
+    // Saves and restores the design-time properties (a value equal to its default is not written).
     void WriteProperties(Property_Bag& bag);
     void ReadProperties(Property_Bag& bag);
 
     // --- Columns -------------------------------------------------------------------------
+    // Appends a column described by NewColumn (copied, no reference kept), or with Edit_Column
+    // re-applies it to the column at NewColumn.Display_Index(), which must exist: otherwise
+    // Subscript_Out_Of_Range is thrown before anything changes.
     Variant Add_Column(vekColumn& NewColumn, bool Edit_Column = false);
     // The column table, indexed (attribute 0..21, column).
     const Variant_Array& Column_Properties() const { return column_properties_; }
 
     // --- Editors -------------------------------------------------------------------------
+    // Moves every editor out of sight, or lays the current cell's editor back over it.
     void Hide_Editors();
     void Show_Editors();
+    // Gives the focus to the editor on show, else to the grid.
     void Shift_Focus_To_Visible_Grideditor();
+    // Replaces a drop-down column's list ("a,b,c"); other columns are ignored.
     Variant Update_Combo_Box_List(std::string& New_List, std::int16_t& Column_Index);
+    // Redraws the bars of a progress-bar column from its cell values; other columns are ignored.
     void Update_Progress_Column(std::int16_t& Update_Column);
 
     // --- Keyboard and focus ----------------------------------------------------------------
     // Keys reach the control before the focused editor; KeyCode 0 on return keeps a key from
     // the editor. Shift: 1 Shift, 2 Ctrl, 4 Alt.
     void UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    // Characters: KeyAscii 0 on return swallows one (Enter always, anything in a read-only
+    // column but navigation).
     void UserControl_KeyPress(std::int16_t& KeyAscii);
+    // A focus-catcher box got the focus (Tab or Shift+Tab): moves right or left a column.
     void Tab_Focus_GotFocus(int n, bool mouse_button_down = false, bool tab_key_down = true);
+    // The control got or lost the focus; losing it commits the open edit.
     void UserControl_EnterFocus();
     void UserControl_ExitFocus();
+    // A keyboard-hook procedure for hosts that install one; passes every message on.
     std::int32_t pppKeyboardProc(std::int32_t nCode, std::int32_t wParam, std::int32_t lParam);
     bool Control_Has_Focus() const { return control_has_focus_; }
     const std::string& Last_Direction() const { return last_direction_; }
 
     // --- Rows -------------------------------------------------------------------------------
+    // Inserts a row (Tab separates the cells, column 0 first) at Index, or at the end; raises
+    // RowAdded. RemoveItem removes a data row; a missing row is ignored.
     void AddItem(const std::string& Item, const Variant& Index = Variant());
     void RemoveItem(std::int32_t Index);
+    // The row clipboard, on the grid's current row: copy, cut (copy and delete), paste over the
+    // current row (BeforeRowPaste, RowPasted), insert as a new row under it.
     Variant Cut_Row();
     Variant Copy_Row();
     Variant Paste_Row();
     Variant Insert_Copied_Row();
+    // Copies a data row to a new row at the given index; bad indices do nothing.
     Variant Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
                                 const Variant& New_Row_Index_Location);
+    // Deletes a data row (BeforeRowDelete, RowDeleted); Renumber_Rows rewrites the labels of
+    // column 0 as 1, 2, ...
     Variant Delete_Row(std::int32_t Row_Number, bool Renumber_Rows = false);
+    // Hiding gives rows height 0; showing gives them their height back.
     Variant Hide_All_Rows();
     Variant Show_All_Rows();
     Variant Hide_Row(std::int32_t Row_Number);
@@ -168,14 +220,25 @@ class vekGRID : private Grid_Listener {
     // --- Exchange and ordering ---------------------------------------------------------------
     // One-dimensional arrays are held as arrays whose first dimension is 0..0: element i is
     // (0, i).
+    // Cells of rows 1.. and columns 1.., as (row, col); hidden rows included.
     Variant Dump_Contents() const;
+    // One delimited line per grid row, header first; formula columns give their sources.
     Variant Dump_Into_Single_Array(std::int32_t Delimiter = Tab_Delimited) const;
+    // Writes those lines, CR LF after each, through a temporary file; silent on any failure.
     void Write_File(const std::string& Pathname, std::int32_t Delimiter = Tab_Delimited);
+    // Replaces columns and rows with a file's lines. A missing, unreadable or folder path, or a
+    // file over 256 MiB, shows the Load_File message box and leaves an empty grid.
     void Load_File(const std::string& Pathname, std::int16_t Number_Of_Left_Align_Columns = 0);
+    // Replaces columns and rows with the lines given (0 left-align columns counts as 1); no
+    // array or no lines shows the "Grid Error" message box.
     void Load_Single_Array(const Variant& LoadArray, std::int16_t& Num_Left_Align_Columns);
     void Load_Single_Array(const std::vector<std::string>& lines,
                            std::int16_t& Num_Left_Align_Columns);
+    // Sorts the data rows by a column (-1: the one under the pointer), toggling between
+    // ascending and descending; numeric columns sort as numbers.
     void Sort_Grid(std::int16_t Sort_By_Column = 0);
+    // Hides or shows the rows whose cells hold the phrases of Filter_Array (Filter_Option);
+    // Restore shows every row again.
     void Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Command, bool Restore = false,
                      bool Match_On_All_Phrases = false);
 
@@ -186,8 +249,11 @@ class vekGRID : private Grid_Listener {
     // Keys typed into the text editor; KeyAscii 0 on return rejects the key.
     void TextEditor_KeyPress(std::int16_t& KeyAscii);
     void TextEditor_GotFocus();
+    // Button 2 raises MouseDown with the text box's arguments.
     void TextEditor_MouseDown(std::int16_t Button, std::int16_t Shift, float x, float y);
+    // The pop-up button of a column was clicked: shows its form and raises PopUpClick.
     void PopUpEditor_Click(int index);
+    // State the input handlers keep, for front ends and tests.
     double Mouse_X() const { return mouse_x_; }
     double Mouse_Y() const { return mouse_y_; }
     double Combo_List_Position() const { return combo_list_position_; }
@@ -197,12 +263,17 @@ class vekGRID : private Grid_Listener {
     std::int32_t Previous_Col() const { return previous_col_; }
 
     // --- Formulas ------------------------------------------------------------------------
+    // Reshapes the formula store (rows 1..Rows by columns 1..Cols); positive indices open or
+    // close a row or column there. Errors are ignored.
     void Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
                               std::int32_t Insert_New_Row_Index = 0,
                               std::int32_t Insert_New_Col_Index = 0,
                               std::int32_t Delete_Row_Index = 0, std::int32_t Delete_Col_Index = 0);
+    // Stores the text editor's text as the formula source of a cell.
     void Update_Grid_Equation_Mask(std::int32_t Row, std::int32_t Col);
+    // Keeps a copy of the variable table and recomputes the formula cells that use variables.
     void Update_User_Defined_Variable_List(const Variant& Variable_List_Array);
+    // The formula source of every data cell.
     const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
 
     // --- Children, for front ends and tests ----------------------------------------------

@@ -108,7 +108,7 @@ void vekGRID::Commit_On_Focus_Loss() {
         }
     });
     std::string new_value = Mask_Text(r, k);
-    if (new_value != old_value && r <= grid_.Rows() - 1) {
+    if (new_value != old_value && r <= grid_.Rows() - 1 && k <= grid_.Cols() - 1) {
         std::string previous = old_value;
         double row = r, col = k;
         Raise_Event([&](vekGRID_Events& l) { l.CellChanged(previous, new_value, row, col); });

@@ -15,14 +15,20 @@ class Platform {
   public:
     virtual ~Platform() = default;
 
+    // The widgets the control lays over its grid, created as needed and owned by the control;
+    // name is the widget's name in the control ("TextEditor", "ComboEditor(3)"...).
     virtual std::unique_ptr<Text_Box> Create_Text_Box(const std::string& name) = 0;
     virtual std::unique_ptr<Combo_Box> Create_Combo_Box(const std::string& name) = 0;
     virtual std::unique_ptr<Command_Button> Create_Command_Button(const std::string& name) = 0;
     virtual std::unique_ptr<Picture_Box> Create_Picture_Box(const std::string& name) = 0;
+    // A timer that calls On_Tick on the user-interface thread.
     virtual std::unique_ptr<Timer> Create_Timer() = 0;
 
+    // Modal messages; a headless platform answers them without blocking.
     virtual Message_Box& Messages() = 0;
+    // Text measurement for word wrap and list widths.
     virtual const Text_Metrics& Metrics() const = 0;
+    // Window properties and message procedures of intercepted windows.
     virtual Window_Registry& Windows() = 0;
 
     // Posts a keystroke string such as "{DOWN 3}" to the focused widget.
@@ -34,6 +40,7 @@ class Platform {
     // Presses (and, unless press_only, releases) the left button where the cursor is.
     virtual void Synthesize_Click(bool press_only) = 0;
 
+    // Screen geometry.
     virtual int Twips_Per_Pixel_X() const = 0;
     virtual int Twips_Per_Pixel_Y() const = 0;
     virtual int Screen_Width() const = 0;   // twips

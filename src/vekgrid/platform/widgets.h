@@ -71,12 +71,14 @@ class Widget {
 class Text_Box : public Widget {
   public:
     using Widget::Widget;
+    // Text and selection; a new text puts the caret after it and calls On_Change.
     const std::string& Text() const { return text_; }
     virtual void Text(std::string text);
     int SelStart() const { return sel_start_; }
     virtual void SelStart(int start);
     int SelLength() const { return sel_length_; }
     virtual void SelLength(int length);
+    // A locked box shows its text but takes no typing.
     bool Locked() const { return locked_; }
     virtual void Locked(bool on) { locked_ = on; }
     const vekgrid::Font& Font() const { return font_; }
@@ -86,6 +88,7 @@ class Text_Box : public Widget {
     int Alignment() const { return alignment_; }  // 0 left, 1 right, 2 centre
     virtual void Alignment(int a) { alignment_ = a; }
 
+    // Called after every change of the text.
     std::function<void()> On_Change;
 
   private:
@@ -100,6 +103,7 @@ class Text_Box : public Widget {
 class Combo_Box : public Widget {
   public:
     using Widget::Widget;
+    // The list of items; Clear empties it and selects nothing.
     void Clear();
     virtual void AddItem(std::string item);
     int ListCount() const { return static_cast<int>(items_.size()); }
@@ -110,8 +114,10 @@ class Combo_Box : public Widget {
     virtual void ListIndex(int index);
     const std::string& Text() const { return text_; }
     virtual void Text(std::string text) { text_ = std::move(text); }
+    // Whether the list is open.
     bool Dropped_Down() const { return dropped_; }
     virtual void Dropped_Down(bool open) { dropped_ = open; }
+    // The open list's least width, so long items show whole.
     int List_Min_Width() const { return list_min_width_; }  // pixels
     virtual void List_Min_Width(int pixels) { list_min_width_ = pixels; }
     bool Locked() const { return locked_; }
@@ -120,6 +126,7 @@ class Combo_Box : public Widget {
     virtual void Font(const vekgrid::Font& font) { font_ = font; }
     std::intptr_t List_hWnd() const { return hWnd() + 1; }
 
+    // The user picked an item.
     std::function<void()> On_Click;
 
   protected:
@@ -142,6 +149,7 @@ class Command_Button : public Widget {
     virtual void BackColor(Color c) { back_color_ = c; }
     const vekgrid::Picture& Picture() const { return picture_; }
     virtual void Picture(vekgrid::Picture p) { picture_ = std::move(p); }
+    // The user clicked the button.
     std::function<void()> On_Click;
 
   private:

@@ -98,7 +98,7 @@ void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
     if (cell_change_pending_) {
         std::string new_value = Mask_Text(CurrentRow, CurrentCol);
         double r = CurrentRow, c = CurrentCol;
-        if (CurrentRow <= grid_.Rows() - 1)
+        if (CurrentRow <= grid_.Rows() - 1 && CurrentCol <= grid_.Cols() - 1)
             Raise_Event([&](vekGRID_Events& l) { l.CellChanged(old_value, new_value, r, c); });
         cell_change_pending_ = false;
     }
