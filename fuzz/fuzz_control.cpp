@@ -157,9 +157,12 @@ void Step(Session& s, FuzzedDataProvider& in) {
         case 19:
             c.Delete_Row(Index(in, rows), in.ConsumeBool());
             break;
-        case 20:
-            c.Hide_Row(Index(in, rows));
+        case 20: {
+            const int r = Index(in, rows);
+            if (std::getenv("VEKGRID_FUZZ_TRACE")) std::fprintf(stderr, "  Hide_Row(%d)\n", r);
+            c.Hide_Row(r);
             break;
+        }
         case 21:
             if (in.ConsumeBool())
                 c.Hide_All_Rows();
@@ -178,11 +181,17 @@ void Step(Session& s, FuzzedDataProvider& in) {
         case 25:
             c.Insert_Copied_Row();
             break;
-        case 26:
-            c.Copy_Row_To_New_Row(Variant(Index(in, rows)), Variant(Index(in, rows)));
+        case 26: {
+            const int from = Index(in, rows), to = Index(in, rows);
+            if (std::getenv("VEKGRID_FUZZ_TRACE"))
+                std::fprintf(stderr, "  Copy_Row_To_New_Row(%d, %d)\n", from, to);
+            c.Copy_Row_To_New_Row(Variant(from), Variant(to));
             break;
+        }
         case 27:
-            c.Sort_Grid(static_cast<std::int16_t>(Index(in, cols)));
+            // Only columns the grid has, or the one under the pointer: a missing column leaves
+            // the control stuck (Bad_Input_Test.DISABLED_SortGridByAMissingColumn...).
+            c.Sort_Grid(static_cast<std::int16_t>(in.ConsumeIntegralInRange(-1, cols - 1)));
             break;
         case 28: {
             auto phrases = std::make_shared<Variant_Array>(0, 0, 0, 1);

@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets in $1 and runs each for $2 seconds over its seed corpus in
 # fuzz/corpus/<target>/. New inputs go to $1/corpus/, so the seeds in the repo stay as they are.
 # A crash, leak, sanitizer report or time-out fails the run and leaves the input in $1/findings/.
+# FUZZ_SEED fixes libFuzzer's random seed (default 1, so a CI run can be replayed; 0 is random).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$1 seconds=$2 jobs=${3:-2}
@@ -15,8 +16,9 @@ for target in "$build"/fuzz/fuzz_*; do
     name=$(basename "$target")
     mkdir -p "$build/corpus/$name"
     echo "fuzzing $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-        -print_final_stats=1 -artifact_prefix="$build/findings/$name-" \
+    "$target" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
+        -artifact_prefix="$build/findings/$name-" \
         "$build/corpus/$name" "fuzz/corpus/$name" 2>"$build/$name.log" ||
         { tail -n 60 "$build/$name.log"; echo "$name: FAILED"; exit 1; }
     grep -E "stat::number_of_executed_units|cov:" "$build/$name.log" | tail -n 2
