@@ -62,6 +62,13 @@ void vekGRID::Shift_Focus_To_Visible_Grideditor() {
                 grid_.SetFocus();
                 return;
             case TextBox:
+                // Only over a data cell that shows: the fixed column and hidden rows take none
+                // (rows inserted above the current one may have moved a hidden row under it).
+                if (CurrentCol < 1 || grid_.Row() < 1 || grid_.RowHeight(grid_.Row()) == 0) {
+                    Hide_Editors();
+                    grid_.SetFocus();
+                    return;
+                }
                 text_editor_->Visible(true);
                 text_editor_->ZOrder(0);
                 text_editor_->SetFocus();
