@@ -83,5 +83,25 @@ TEST_F(Fuzz_Regression, NoCellChangedForAColumnThatIsGone) {
             << line << " on a grid of " << grid().Rows() << "x" << grid().Cols();
 }
 
+// Horizontal-only grid lines take their strip colour from the current cell's number; a number
+// past 32 bits was converted anyway, which is undefined (make asan reports it).
+TEST_F(Fuzz_Regression, HugeNumberInTheCurrentCellIsNoStripColour) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    control->Rows(3);
+    grid().Row(1);
+    grid().Col(1);
+    grid().Text("7e167");
+    control->Gridline_Draw(Horizontal_Only);
+    ASSERT_GT(control->Vertical_Gridline().Count(), 1u);
+    const int last = control->Vertical_Gridline().Indices().back();
+    EXPECT_TRUE(control->Vertical_Gridline()(last).Visible());
+    grid().Text("255");
+    control->Gridline_Draw(Horizontal_Only);
+    EXPECT_EQ(
+        control->Vertical_Gridline()(control->Vertical_Gridline().Indices().back()).ForeColor(),
+        Color{255});
+}
+
 }  // namespace
 }  // namespace vekgrid::testing

@@ -53,7 +53,9 @@ void vekGRID::Draw_Grid_Lines() {
             Picture_Box& strip = vertical_gridline_.Load(s);
             strip.Visible(true);
             strip.BackColor(grid_.GridColor());
-            if (auto n = Parse_Number(grid_.Text())) {
+            // A colour is 32 bits: a number past that range is an overflow, and is skipped.
+            if (auto n = Parse_Number(grid_.Text());
+                n && *n >= -2147483648.0 && *n <= 4294967295.0) {
                 strip.ForeColor(static_cast<Color>(static_cast<std::int64_t>(*n)));
                 strip.FillColor(static_cast<Color>(static_cast<std::int64_t>(*n)));
             }
