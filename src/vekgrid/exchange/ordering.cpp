@@ -56,9 +56,10 @@ bool Contains_Phrase(const std::string& text, const std::string& phrase) {
 void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
     const int rows = grid_.Rows();
     if (rows < 2 || grid_.Cols() < 2) return;
+    const int key = Sort_By_Column == -1 ? grid_.MouseCol() : Sort_By_Column;
+    if (key < 0 || key >= grid_.Cols()) return;  // no such column: nothing to sort by
     grid_.Visible(false);
     updating_grid_ = true;
-    const int key = Sort_By_Column == -1 ? grid_.MouseCol() : Sort_By_Column;
     Ignore_Errors([&] { grid_.Col(key); });
     // Labels are nearly always the row numbers the last formatting wrote: then they map through
     // an array indexed by number, and only labels a host chose need the hash table.
