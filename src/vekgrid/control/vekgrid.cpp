@@ -15,11 +15,19 @@ constexpr int kParkedFocusLeft = -10000;
 vekGRID::vekGRID(Platform& platform)
     : platform_(platform),
       text_editor_(platform.Create_Text_Box("TextEditor")),
+      // Members of the widget arrays start hidden, as loaded array members do; each column's
+      // activation shows its own.
       combo_editor_([&platform](int index) {
-          return platform.Create_Combo_Box("ComboEditor(" + std::to_string(index) + ")");
+          auto combo = platform.Create_Combo_Box("ComboEditor(" + std::to_string(index) + ")");
+          combo->Visible(false);
+          return combo;
       }),
-      popup_editor_([&platform](int index) {
-          return platform.Create_Command_Button("PopUpEditor(" + std::to_string(index) + ")");
+      popup_editor_([this, &platform](int index) {
+          auto button =
+              platform.Create_Command_Button("PopUpEditor(" + std::to_string(index) + ")");
+          button->Visible(false);
+          button->On_Click = [this, index] { PopUpEditor_Click(index); };
+          return button;
       }),
       checkbox_on_(platform.Create_Picture_Box("CheckBox_On")),
       checkbox_off_(platform.Create_Picture_Box("CheckBox_Off")),

@@ -278,7 +278,12 @@ class Host_Grid {
         enabled_ = on;
         Changed();
     }
-    void SetFocus() { has_focus_ = true; }
+    // A view gives itself the keyboard focus through On_Focus_Request.
+    void SetFocus() {
+        has_focus_ = true;
+        if (On_Focus_Request) On_Focus_Request();
+    }
+    std::function<void()> On_Focus_Request;
     bool Has_Focus() const { return has_focus_; }
     void Lose_Focus() { has_focus_ = false; }
     void ZOrder(int position = 0) { z_order_ = position; }

@@ -1,0 +1,359 @@
+#include "vekgrid/qt/grid_view.h"
+
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <vector>
+
+#include "vekgrid/qt/qt_platform.h"
+
+namespace vekgrid::qt {
+
+namespace {
+
+constexpr int kLeftButtonDown = 513;
+constexpr int kMouseWheel = 522;
+
+int Px(long long twips) {
+    return static_cast<int>(twips / kTwipsPerPixel);
+}
+
+int Button_Code(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int Shift_Code(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+// Alignment codes 0..8: column-major left/centre/right by top/centre/bottom.
+Qt::Alignment To_Alignment(int code) {
+    if (code < 0 || code > 8) code = 1;
+    const Qt::Alignment h[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    const Qt::Alignment v[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    return h[code / 3] | v[code % 3];
+}
+
+// A span of a drawn row or column: its index, start and size in pixels.
+struct Span {
+    int index, pos, size;
+};
+
+}  // namespace
+
+Grid_View::Grid_View(vekGRID& control, QWidget* parent)
+    : QAbstractScrollArea(parent), control_(control), grid_(control.GridEditor()) {
+    setFrameShape(QFrame::NoFrame);
+    // Clicks focus the grid; Tab moves between columns through the control's catchers.
+    setFocusPolicy(Qt::ClickFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(1);
+    grid_.On_View_Changed = [this] { Schedule_Sync(); };
+    grid_.On_Focus_Request = [this] { setFocus(Qt::OtherFocusReason); };
+    Schedule_Sync();
+}
+
+Grid_View::~Grid_View() {
+    grid_.On_View_Changed = nullptr;
+    grid_.On_Focus_Request = nullptr;
+}
+
+void Grid_View::Schedule_Sync() {
+    // Model changes come in bursts (a load writes every cell); one sync and one paint follow.
+    if (sync_pending_) return;
+    sync_pending_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { Sync(); }, Qt::QueuedConnection);
+}
+
+int Grid_View::Last_Top_Row() const {
+    const int rows = grid_.Rows();
+    if (rows < 2) return 1;
+    const long long room =
+        static_cast<long long>(viewport()->height()) * kTwipsPerPixel - grid_.RowHeight(0);
+    long long sum = 0;
+    int r = rows - 1;
+    for (; r >= 1; --r) {
+        sum += grid_.RowHeight(r);
+        if (sum > room) break;
+    }
+    return std::clamp(r + 1, 1, rows - 1);
+}
+
+int Grid_View::Last_Left_Col() const {
+    const int cols = grid_.Cols(), fixed = grid_.FixedCols();
+    if (cols <= fixed) return fixed;
+    long long room = static_cast<long long>(viewport()->width()) * kTwipsPerPixel;
+    for (int c = 0; c < fixed; ++c) room -= grid_.ColWidth(c);
+    long long sum = 0;
+    int c = cols - 1;
+    for (; c >= fixed; --c) {
+        sum += grid_.ColWidth(c);
+        if (sum > room) break;
+    }
+    return std::clamp(c + 1, fixed, cols - 1);
+}
+
+void Grid_View::Sync() {
+    sync_pending_ = false;
+    syncing_ = true;
+    const std::uint32_t style = grid_.Window_Style();
+    setVerticalScrollBarPolicy(style & Window_Style_Bits::Vertical_Scroll ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(style & Window_Style_Bits::Horizontal_Scroll
+                                     ? Qt::ScrollBarAlwaysOn
+                                     : Qt::ScrollBarAlwaysOff);
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(1, Last_Top_Row());
+    v->setPageStep(std::max(1, viewport()->height() / std::max(1, Px(grid_.RowHeight(0)) + 1)));
+    v->setValue(grid_.TopRow());
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(grid_.FixedCols(), Last_Left_Col());
+    h->setPageStep(1);
+    h->setValue(grid_.LeftCol());
+    syncing_ = false;
+    if (grid_.Row() != synced_row_ || grid_.Col() != synced_col_) {
+        synced_row_ = grid_.Row(), synced_col_ = grid_.Col();
+        Ensure_Current_Visible();
+    }
+    if (grid_.Redraw()) viewport()->update();
+}
+
+void Grid_View::Ensure_Current_Visible() {
+    const int row = grid_.Row(), col = grid_.Col();
+    if (row >= 1 && row < grid_.Rows() && grid_.RowHeight(row) > 0) {
+        if (row < grid_.TopRow()) {
+            grid_.TopRow(row);
+        } else {
+            const long long room =
+                static_cast<long long>(viewport()->height()) * kTwipsPerPixel - grid_.RowHeight(0);
+            long long sum = grid_.RowHeight(row);
+            int top = row;
+            while (top > grid_.TopRow() && sum + grid_.RowHeight(top - 1) <= room)
+                sum += grid_.RowHeight(--top);
+            if (top > grid_.TopRow()) grid_.TopRow(top);
+        }
+    }
+    const int fixed = grid_.FixedCols();
+    if (col >= fixed && col < grid_.Cols() && grid_.ColWidth(col) > 0) {
+        if (col < grid_.LeftCol()) {
+            grid_.LeftCol(col);
+        } else {
+            long long room = static_cast<long long>(viewport()->width()) * kTwipsPerPixel;
+            for (int c = 0; c < fixed; ++c) room -= grid_.ColWidth(c);
+            long long sum = grid_.ColWidth(col);
+            int left = col;
+            while (left > grid_.LeftCol() && sum + grid_.ColWidth(left - 1) <= room)
+                sum += grid_.ColWidth(--left);
+            if (left > grid_.LeftCol()) grid_.LeftCol(left);
+        }
+    }
+}
+
+std::pair<int, int> Grid_View::Visible_Rows() const {
+    int y = Px(grid_.RowHeight(0));
+    int first = 0, last = 0;
+    for (int r = std::max(1, grid_.TopRow()); r < grid_.Rows() && y < viewport()->height(); ++r) {
+        const int h = Px(grid_.RowHeight(r));
+        if (h <= 0) continue;
+        if (!first) first = r;
+        last = r;
+        y += h;
+    }
+    return {first, last};
+}
+
+const QImage& Grid_View::Image_Of(const Picture& picture) {
+    auto it = images_.find(picture.get());
+    if (it != images_.end()) return it->second.second;
+    // Progress bars make many distinct images; keep the cache to what recent frames drew.
+    if (images_.size() > 4096) images_.clear();
+    return images_.emplace(picture.get(), std::make_pair(picture, To_QImage(*picture)))
+        .first->second.second;
+}
+
+const QFont& Grid_View::Font_Of(const Font& font) {
+    // Neighbouring cells nearly always share a font; building a QFont is what costs.
+    if (!have_font_ || !(font == last_font_)) {
+        last_font_ = font;
+        last_qfont_ = To_QFont(font);
+        have_font_ = true;
+    }
+    return last_qfont_;
+}
+
+void Grid_View::paintEvent(QPaintEvent* event) {
+    if (sync_pending_) Sync();
+    QPainter painter(viewport());
+    painter.setClipRect(event->rect());
+    Paint(painter, viewport()->rect());
+}
+
+void Grid_View::Paint(QPainter& painter, const QRect& area) {
+    painter.fillRect(area, To_QColor(grid_.BackColorBkg()));
+    const int rows = grid_.Rows(), cols = grid_.Cols();
+    if (!grid_.Visible() || rows == 0 || cols == 0) return;
+    const int fixed_cols = std::min(grid_.FixedCols(), cols);
+
+    std::vector<Span> col_spans, row_spans;
+    int x = 0;
+    auto add_col = [&](int c) {
+        const int w = Px(grid_.ColWidth(c));
+        if (w <= 0) return;
+        col_spans.push_back({c, x, w});
+        x += w;
+    };
+    for (int c = 0; c < fixed_cols; ++c) add_col(c);
+    for (int c = std::max(grid_.LeftCol(), fixed_cols); c < cols && x < area.width(); ++c)
+        add_col(c);
+    int y = 0;
+    auto add_row = [&](int r) {
+        const int h = Px(grid_.RowHeight(r));
+        if (h <= 0) return;
+        row_spans.push_back({r, y, h});
+        y += h;
+    };
+    add_row(0);
+    for (int r = std::max(grid_.TopRow(), 1); r < rows && y < area.height(); ++r) add_row(r);
+
+    const int row1 = std::min(grid_.Row(), grid_.RowSel()),
+              row2 = std::max(grid_.Row(), grid_.RowSel());
+    const int col1 = std::min(grid_.Col(), grid_.ColSel()),
+              col2 = std::max(grid_.Col(), grid_.ColSel());
+    const bool range = row1 != row2 || col1 != col2;
+    const bool highlight =
+        range && (grid_.HighLight() == 1 || (grid_.HighLight() == 2 && hasFocus()));
+    const int flags_extra = grid_.WordWrap() ? Qt::TextWordWrap : 0;
+
+    for (const Span& rs : row_spans) {
+        for (const Span& cs : col_spans) {
+            const QRect cell(cs.pos, rs.pos, cs.size, rs.size);
+            const Host_Grid::Cell_Look look = grid_.Look(rs.index, cs.index);
+            const bool fixed = rs.index == 0 || cs.index < fixed_cols;
+            const bool selected = highlight && !fixed && rs.index >= row1 && rs.index <= row2 &&
+                                  cs.index >= col1 && cs.index <= col2 &&
+                                  !(rs.index == grid_.Row() && cs.index == grid_.Col());
+            painter.fillRect(cell, To_QColor(selected ? grid_.BackColorSel() : look.back));
+            if (look.picture && look.picture->width > 0 && look.picture->height > 0) {
+                const QImage& image = Image_Of(look.picture);
+                const int code = look.picture_alignment;
+                if (code == 9) {
+                    painter.drawImage(cell, image);
+                } else {
+                    const QSize size = image.size().boundedTo(cell.size());
+                    const QRect placed =
+                        QStyle::alignedRect(Qt::LeftToRight, To_Alignment(code), size, cell);
+                    painter.drawImage(placed, image, QRect(QPoint(0, 0), size));
+                }
+            }
+            const std::string& text = grid_.TextMatrix(rs.index, cs.index);
+            if (!text.empty()) {
+                painter.setFont(Font_Of(look.font));
+                painter.setPen(To_QColor(selected ? grid_.ForeColorSel() : look.fore));
+                painter.drawText(cell.adjusted(2, 0, -2, 0),
+                                 static_cast<int>(To_Alignment(look.alignment)) | flags_extra,
+                                 QString::fromStdString(text));
+            }
+        }
+    }
+
+    // Grid lines along the right and bottom edge of every drawn cell, one stroke per line.
+    if (grid_.GridLines() != 0 && !row_spans.empty() && !col_spans.empty()) {
+        const int width = std::max(1, grid_.GridLineWidth());
+        const QColor line = To_QColor(grid_.GridColor()),
+                     fixed_line = To_QColor(grid_.GridColorFixed());
+        const bool header = row_spans.front().index == 0;
+        const int header_bottom = header ? row_spans.front().pos + row_spans.front().size : 0;
+        int fixed_right = 0;
+        for (const Span& cs : col_spans)
+            if (cs.index < fixed_cols) fixed_right = cs.pos + cs.size;
+        for (const Span& cs : col_spans) {
+            const int lx = cs.pos + cs.size - width;
+            if (header) painter.fillRect(lx, 0, width, header_bottom, fixed_line);
+            painter.fillRect(lx, header_bottom, width, y - header_bottom,
+                             cs.index < fixed_cols ? fixed_line : line);
+        }
+        for (const Span& rs : row_spans) {
+            const int ly = rs.pos + rs.size - width;
+            painter.fillRect(0, ly, fixed_right, width, fixed_line);
+            painter.fillRect(fixed_right, ly, x - fixed_right, width,
+                             rs.index == 0 ? fixed_line : line);
+        }
+    }
+
+    // The focus rectangle around the current cell.
+    if (grid_.FocusRect() != 0) {
+        for (const Span& rs : row_spans) {
+            if (rs.index != grid_.Row()) continue;
+            for (const Span& cs : col_spans) {
+                if (cs.index != grid_.Col()) continue;
+                QPen pen(To_QColor(Colors::Black));
+                pen.setWidth(grid_.FocusRect() == 2 ? 2 : 1);
+                pen.setStyle(grid_.FocusRect() == 2 ? Qt::SolidLine : Qt::DotLine);
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(QRect(cs.pos, rs.pos, cs.size - 1, rs.size - 1));
+            }
+        }
+    }
+}
+
+void Grid_View::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    Schedule_Sync();
+}
+
+void Grid_View::scrollContentsBy(int, int) {
+    if (syncing_) return;
+    // The user moved a scroll bar: the grid scrolls and tells the control.
+    grid_.TopRow(verticalScrollBar()->value());
+    grid_.LeftCol(horizontalScrollBar()->value());
+    viewport()->update();
+}
+
+void Grid_View::mousePressEvent(QMouseEvent* event) {
+    const double x = event->position().x() * kTwipsPerPixel,
+                 y = event->position().y() * kTwipsPerPixel;
+    const int shift = Shift_Code(event->modifiers());
+    grid_.User_MouseMove(0, shift, x, y);
+    if (event->button() == Qt::LeftButton)
+        control_.Window_Message(grid_.hWnd(), kLeftButtonDown, 0);
+    grid_.User_MouseDown(Button_Code(event->button()), shift, x, y);
+}
+
+void Grid_View::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    grid_.User_Click(event->position().x() * kTwipsPerPixel,
+                     event->position().y() * kTwipsPerPixel);
+}
+
+void Grid_View::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) grid_.User_DblClick();
+}
+
+void Grid_View::mouseMoveEvent(QMouseEvent* event) {
+    grid_.User_MouseMove(Button_Code(event->buttons()), Shift_Code(event->modifiers()),
+                         event->position().x() * kTwipsPerPixel,
+                         event->position().y() * kTwipsPerPixel);
+}
+
+void Grid_View::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    // The wheel moves the current cell three rows, as keys do; the view follows the cell.
+    const auto word =
+        static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(delta, -32768, 32767)));
+    control_.Window_Message(grid_.hWnd(), kMouseWheel, static_cast<std::int32_t>(word) << 16);
+    event->accept();
+}
+
+}  // namespace vekgrid::qt

@@ -1,0 +1,197 @@
+#include "vekgrid/qt/grid_widget.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
+
+#include "vekgrid/qt/grid_view.h"
+#include "vekgrid/qt/qt_platform.h"
+
+namespace vekgrid::qt {
+
+namespace {
+
+constexpr int kTab = 9, kEnter = 13, kPageUp = 33, kPageDown = 34, kUp = 38, kDown = 40;
+
+// Qt keys as the classic virtual-key codes the control's key handler speaks; 0 for keys it
+// has no use for.
+int Key_Code(const QKeyEvent& key) {
+    const int k = key.key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return 112 + (k - Qt::Key_F1);
+    switch (k) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return kTab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kEnter;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return kPageUp;
+        case Qt::Key_PageDown:
+            return kPageDown;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return kUp;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return kDown;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
+    }
+}
+
+int Shift_Code(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int Button_Code(Qt::MouseButton button) {
+    return button == Qt::LeftButton     ? 1
+           : button == Qt::RightButton  ? 2
+           : button == Qt::MiddleButton ? 4
+                                        : 0;
+}
+
+}  // namespace
+
+Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {
+    platform_ = std::make_unique<Qt_Platform>(this);
+    // Every widget the control makes is previewed here, so the filter comes first.
+    platform_->Key_Filter = this;
+    control_ = std::make_unique<vekGRID>(*platform_);
+    view_ = new Grid_View(*control_, this);
+    view_->lower();
+    platform_->Set_Grid_Surface(view_);
+    control_->InitProperties();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget* old, QWidget* now) { Focus_Changed(old, now); });
+}
+
+Grid_Widget::~Grid_Widget() {
+    // The view refers to the control's grid: it goes first, then the control lets go of its
+    // widgets, then the platform they were registered with.
+    delete view_;
+    view_ = nullptr;
+    control_.reset();
+    platform_.reset();
+}
+
+bool Grid_Widget::Inside(QWidget* widget) const {
+    if (!widget) return false;
+    // A drop-down's list is a window of its own but part of the control.
+    return widget == this || isAncestorOf(widget) || platform_->Widget_Of(widget) != nullptr;
+}
+
+void Grid_Widget::Focus_Changed(QWidget* old, QWidget* now) {
+    const bool was = Inside(old), is = Inside(now);
+    if (!was && is) control_->UserControl_EnterFocus();
+    // Only a move to another widget of the same window is the control losing the focus; a
+    // message box or another window taking it leaves the edit open, as on the desktop.
+    if (was && !is && now && now->window() == window()) control_->UserControl_ExitFocus();
+}
+
+void Grid_Widget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    view_->setGeometry(rect());
+    control_->Resize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
+}
+
+void Grid_Widget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    control_->Show();
+    view_->setGeometry(rect());
+    control_->Resize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
+}
+
+bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ShortcutOverride: {
+            // Alt commands belong to the control while it has the focus, not to a menu.
+            auto& key = static_cast<QKeyEvent&>(*event);
+            if (control_->Allow_Shortcut_Keys && key.modifiers() == Qt::AltModifier &&
+                Key_Code(key) != 0) {
+                event->accept();
+                return true;
+            }
+            return false;
+        }
+        case QEvent::KeyPress:
+            return Preview_Key(watched, static_cast<QKeyEvent&>(*event));
+        case QEvent::MouseButtonPress: {
+            Widget* widget = platform_->Widget_Of(watched);
+            if (widget && widget == &control_->TextEditor()) {
+                auto& mouse = static_cast<QMouseEvent&>(*event);
+                control_->TextEditor_MouseDown(
+                    static_cast<std::int16_t>(Button_Code(mouse.button())),
+                    static_cast<std::int16_t>(Shift_Code(mouse.modifiers())),
+                    static_cast<float>(mouse.position().x() * kTwipsPerPixel),
+                    static_cast<float>(mouse.position().y() * kTwipsPerPixel));
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
+    Host_Grid& grid = control_->GridEditor();
+    int shift = Shift_Code(key.modifiers());
+    const int code = Key_Code(key);
+    if (key.key() == Qt::Key_Backtab) shift |= 1;
+    const int row = grid.Row(), col = grid.Col();
+    QWidget* focus_before = QApplication::focusWidget();
+    if (code != 0) {
+        auto k = static_cast<std::int16_t>(code);
+        control_->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
+        // An Alt key is a row command or nothing; it never types into an editor.
+        if (k == 0 || (shift & 4)) return true;
+        if (code == kTab && !(shift & ~1)) {
+            // Tab lands on the catcher after the editors, Shift+Tab on the one before them;
+            // each moves the current cell a column and hands the focus back.
+            control_->Tab_Focus(shift & 1 ? 2 : 3).SetFocus();
+            return true;
+        }
+    }
+    // A key that moved the cell or the focus has done its work; the editor now over the new
+    // cell must not see it too. Keys the control steps with are never an editor's.
+    if (grid.Row() != row || grid.Col() != col || QApplication::focusWidget() != focus_before)
+        return true;
+    if (code == kEnter || code == kUp || code == kDown || code == kPageUp || code == kPageDown)
+        return true;
+    const QString text = key.text();
+    if (text.isEmpty() || (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+    const char16_t ch = text.at(0).unicode();
+    if (ch < 32 && ch != 8) return false;
+    auto ascii = static_cast<std::int16_t>(ch < 0x8000 ? ch : '?');
+    control_->UserControl_KeyPress(ascii);
+    if (ascii == 0) return true;
+    if (platform_->Widget_Of(target) == &control_->TextEditor()) {
+        control_->TextEditor_KeyPress(ascii);
+        if (ascii == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace vekgrid::qt

@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <memory>
+
+#include "support/control_fixture.h"
+#include "vekgrid/qt/grid_view.h"
+#include "vekgrid/qt/grid_widget.h"
+#include "vekgrid/qt/popup_form.h"
+#include "vekgrid/qt/qt_platform.h"
+
+namespace vekgrid::qt {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::Event_Log;
+
+// A grid widget on screen (offscreen under CTest), driven with real key and mouse events.
+class Qt_Grid_Test : public ::testing::Test {
+  protected:
+    Qt_Grid_Test() : widget(std::make_unique<Grid_Widget>()) {
+        widget->resize(640, 320);
+        grid().Add_Listener(events);
+    }
+    ~Qt_Grid_Test() override {
+        grid().Remove_Listener(events);
+        widget.reset();
+        QApplication::processEvents();
+    }
+
+    vekGRID& grid() { return widget->grid(); }
+    Host_Grid& model() { return grid().GridEditor(); }
+
+    vekColumn& Add(ColumnEditor kind, const std::string& title = "",
+                   std::function<void(vekColumn&)> set = {}) {
+        columns.push_back(std::make_unique<vekColumn>());
+        vekColumn& c = *columns.back();
+        c.Editor_Type(kind);
+        c.Title(title);
+        if (set) set(c);
+        grid().Add_Column(c);
+        return c;
+    }
+    void Show() {
+        widget->show();
+        widget->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
+        Settle();
+    }
+    // Lets queued syncs, paints and posted keys run.
+    static void Settle() {
+        for (int i = 0; i < 4; ++i) QApplication::processEvents();
+    }
+    QPoint Cell_Center(int row, int col) {
+        return {(model().ColPos(col) + model().ColWidth(col) / 2) / kTwipsPerPixel,
+                (model().RowPos(row) + model().RowHeight(row) / 2) / kTwipsPerPixel};
+    }
+    QPoint Cell_Corner(int row, int col) {
+        return {model().ColPos(col) / kTwipsPerPixel + 1, model().RowPos(row) / kTwipsPerPixel + 1};
+    }
+    QWidget* Viewport() { return widget->view().viewport(); }
+    void Click(int row, int col) {
+        const QPoint at = Cell_Center(row, col);
+        QTest::mouseMove(Viewport(), at);
+        QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at);
+        Settle();
+    }
+    // Where a user's keys go: an open list first, else the focused widget.
+    static QWidget* Key_Target() {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->focusWidget() ? popup->focusWidget() : popup;
+        return QApplication::focusWidget();
+    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* target = Key_Target();
+        ASSERT_NE(target, nullptr);
+        QTest::keyClick(target, key, modifiers);
+        Settle();
+    }
+    static void Type(const char* text) {
+        QWidget* target = Key_Target();
+        ASSERT_NE(target, nullptr);
+        QTest::keyClicks(target, text);
+        Settle();
+    }
+    QImage Frame() { return widget->grab().toImage(); }
+    std::string Cell() {
+        return std::to_string(model().Row()) + "," + std::to_string(model().Col());
+    }
+    QLineEdit* Text_Editor() {
+        return qobject_cast<QLineEdit*>(widget->platform().Qt_Widget_Of(grid().TextEditor()));
+    }
+
+    std::unique_ptr<Grid_Widget> widget;
+    Event_Log events;
+    std::vector<std::unique_ptr<vekColumn>> columns;
+};
+
+TEST_F(Qt_Grid_Test, PaintsHeaderBandingCheckBoxesAndProgressBars) {
+    Add(TextBox, "Name");
+    Add(CheckBox, "Done");
+    Add(ProgressBar, "Progress", [](vekColumn& c) {
+        c.ProgressBar_MinVal(0);
+        c.ProgressBar_MaxVal(100);
+        c.ColumnWidth(2000);
+    });
+    grid().Rows(4);
+    grid().Cell_Text(1, 1, "first");
+    grid().Cell_Text(1, 2, "1");
+    grid().Cell_Text(2, 2, "0");
+    grid().Cell_Text(1, 3, "25");
+    grid().Cell_Text(2, 3, "100");
+    std::int16_t progress = 3;
+    grid().Update_Progress_Column(progress);
+    Show();
+    const QImage frame = Frame();
+
+    EXPECT_EQ(frame.pixelColor(Cell_Corner(0, 1)), To_QColor(Colors::Header));
+    EXPECT_EQ(frame.pixelColor(Cell_Corner(1, 1)), To_QColor(0xCFFFFF));
+    EXPECT_EQ(frame.pixelColor(Cell_Corner(2, 1)), To_QColor(0xFFFFFF));
+    EXPECT_NE(frame.pixelColor(Cell_Corner(1, 1)), frame.pixelColor(Cell_Corner(2, 1)));
+
+    // The tick's lowest point sits at (5, 9) of the centred 13-pixel box.
+    auto tick_pixel = [&](int row) {
+        const QPoint box(
+            model().ColPos(2) / kTwipsPerPixel + (model().ColWidth(2) / 15 - 13) / 2,
+            model().RowPos(row) / kTwipsPerPixel + (model().RowHeight(row) / 15 - 13) / 2);
+        return frame.pixelColor(box + QPoint(5, 9));
+    };
+    EXPECT_EQ(tick_pixel(1), QColor(Qt::black)) << "ticked";
+    EXPECT_EQ(tick_pixel(2), QColor(Qt::white)) << "empty";
+
+    // A bar's length follows its value: 25 of 100 is a quarter of the full one.
+    auto bar_length = [&](int row) {
+        const int y = model().RowPos(row) / kTwipsPerPixel + 1;  // above the number's glyphs
+        const int x0 = model().ColPos(3) / kTwipsPerPixel;
+        const QColor bar = frame.pixelColor(x0 + 1, y);
+        int n = 1;
+        while (frame.pixelColor(x0 + 1 + n, y) == bar) ++n;
+        return n;
+    };
+    const int full = bar_length(2), quarter = bar_length(1);
+    EXPECT_GT(full, 60);
+    EXPECT_NEAR(quarter, full / 4.0, 3.0);
+}
+
+TEST_F(Qt_Grid_Test, TypedFormulaShowsItsValueAndRaisesEventsInOrder) {
+    Add(TextBox, "Length", [](vekColumn& c) { c.Allow_Formula_Input(true); });
+    Add(TextBox, "Note");
+    grid().Rows(3);
+    Show();
+    Click(1, 1);
+    ASSERT_EQ(QApplication::focusWidget(), Text_Editor());
+    events.lines.clear();
+    Type("=2*3");
+    EXPECT_EQ(grid().TextEditor_Text(), "=2*3");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cell_Text(1, 1), "6");
+    EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "=2*3");
+    EXPECT_EQ(Cell(), "1,2");
+    EXPECT_EQ(events.lines, (Lines{"LeaveCell", "EnterCell", "CellChanged(,=2*3,1,1)"}));
+    EXPECT_TRUE(Text_Editor()->isVisible());
+    EXPECT_EQ(Text_Editor()->geometry().topLeft(),
+              QPoint(model().ColPos(2) / kTwipsPerPixel, model().RowPos(1) / kTwipsPerPixel));
+
+    // Left from an empty editor goes back a column; the formula column's filter keeps
+    // letters and quote marks out, and feet-inches-fraction converts to inches.
+    Key(Qt::Key_Left);
+    EXPECT_EQ(Cell(), "1,1");
+    Text_Editor()->clear();
+    Type("5'-3-1/2\"x");
+    EXPECT_EQ(Text_Editor()->text().toStdString(), "5-3-1/2");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Cell(), "2,1");
+    EXPECT_EQ(grid().Cell_Text(1, 1), "63.5");
+    EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "5-3-1/2");
+}
+
+TEST_F(Qt_Grid_Test, ClickTogglesACheckBoxAndSpaceTogglesItBack) {
+    Add(TextBox, "Name");
+    Add(CheckBox, "Done");
+    grid().Rows(3);
+    grid().Cell_Text(1, 2, "0");
+    Show();
+    Click(1, 1);
+    events.lines.clear();
+    Click(1, 2);
+    EXPECT_EQ(grid().Cell_Text(1, 2), "1");
+    EXPECT_NE(std::find(events.lines.begin(), events.lines.end(), "CellChanged(0,1,1,2)"),
+              events.lines.end());
+    events.lines.clear();
+    Key(Qt::Key_Space);
+    EXPECT_EQ(grid().Cell_Text(1, 2), "0");
+    EXPECT_EQ(events.lines, (Lines{"CellChanged(1,0,1,2)"}));
+}
+
+TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndTheKeyboardPicksAnItem) {
+    Add(TextBox, "Name");
+    Add(ComboBox, "Kind", [](vekColumn& c) { c.ComboBox_List("Board,Beam,Post"); });
+    Add(TextBox, "Note");
+    grid().Rows(3);
+    Show();
+    Click(1, 1);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Cell(), "1,2");
+    auto* combo =
+        qobject_cast<QComboBox*>(widget->platform().Qt_Widget_Of(grid().ComboEditor()(2)));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->isVisible());
+    EXPECT_TRUE(combo->view()->isVisible()) << "the list opens on entry";
+    EXPECT_GE(combo->view()->minimumWidth(), model().ColWidth(2) / kTwipsPerPixel);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(combo->currentText(), "Post");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(combo->currentText(), "Beam");
+    events.lines.clear();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cell_Text(1, 2), "Beam");
+    EXPECT_EQ(Cell(), "1,3");
+    EXPECT_FALSE(combo->view()->isVisible());
+    EXPECT_EQ(events.lines.back(), "CellChanged(,Beam,1,2)");
+}
+
+TEST_F(Qt_Grid_Test, TabAndShiftTabMoveBetweenColumnsThroughTheCatchers) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    Add(TextBox, "C");
+    grid().Rows(3);
+    Show();
+    Click(1, 1);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Cell(), "1,2");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Cell(), "1,3");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Cell(), "2,1") << "from the last column on to the next row";
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Cell(), "2,3") << "Shift+Tab wraps within the row";
+    EXPECT_EQ(QApplication::focusWidget(), Text_Editor()) << "the focus is back on the editor";
+}
+
+TEST_F(Qt_Grid_Test, AltDAsksAndDeletesTheRowOnYes) {
+    Add(TextBox, "A");
+    grid().Rows(4);
+    for (int r = 1; r <= 3; ++r) grid().Cell_Text(r, 1, "row " + std::to_string(r));
+    Show();
+    auto& messages = widget->platform().Qt_Messages();
+    int answer = Msg::No;
+    messages.Answer_With = [&](const std::string&, int, const std::string&) { return answer; };
+    Click(2, 1);
+    Key(Qt::Key_D, Qt::AltModifier);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text, "Are you sure you want to delete this row?");
+    EXPECT_EQ(messages.calls[0].title, "Delete Row?");
+    EXPECT_EQ(messages.calls[0].style, 4132);
+    EXPECT_EQ(grid().Rows(), 4);
+    answer = Msg::Yes;
+    Key(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(grid().Rows(), 3);
+    EXPECT_EQ(grid().Cell_Text(2, 1), "row 3");
+}
+
+TEST_F(Qt_Grid_Test, ScrollBarsFollowTheGridAndHitTestingFollowsTheScroll) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    grid().Rows(10'001);
+    for (int r = 1; r < grid().Rows(); ++r) model().TextMatrix(r, 1, std::to_string(r));
+    Show();
+    QScrollBar* bar = widget->view().verticalScrollBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_GT(bar->maximum(), 9'900);
+    bar->setValue(5'000);
+    Settle();
+    EXPECT_EQ(model().TopRow(), 5'000);
+    EXPECT_EQ(widget->view().Visible_Rows().first, 5'000);
+    QTest::mouseMove(Viewport(), Cell_Center(5'003, 1));
+    Settle();
+    EXPECT_EQ(grid().MouseRow(), 5'003);
+    EXPECT_EQ(grid().MouseCol(), 1);
+
+    // The keyboard moving the current cell past the window's bottom scrolls the grid.
+    Click(5'000, 1);
+    const int last = widget->view().Visible_Rows().second;
+    for (int r = 5'000; r < last + 2; ++r) Key(Qt::Key_Down);
+    EXPECT_EQ(model().Row(), last + 2);
+    EXPECT_GT(model().TopRow(), 5'000);
+    EXPECT_LE(model().Row(), widget->view().Visible_Rows().second);
+    EXPECT_TRUE(Text_Editor()->isVisible());
+    EXPECT_EQ(Text_Editor()->y(), model().RowPos(model().Row()) / kTwipsPerPixel);
+}
+
+TEST_F(Qt_Grid_Test, PopUpButtonShowsTheHostsDialogAndReportsIt) {
+    QDialog dialog;
+    dialog.resize(200, 120);
+    auto form = std::make_shared<Qt_Pop_Up_Form>(&dialog);
+    Add(TextBox, "A");
+    Add(PopUp, "Pick", [&](vekColumn& c) { c.PopUp_Form(Variant(Object_Ref(form))); });
+    grid().Rows(3);
+    Show();
+    Click(1, 2);
+    auto* button =
+        qobject_cast<QPushButton*>(widget->platform().Qt_Widget_Of(grid().PopUpEditor()(2)));
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isVisible());
+    events.lines.clear();
+    QTest::mouseClick(button, Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(events.lines, (Lines{"PopUpClick(2,form)"}));
+    dialog.hide();
+}
+
+TEST_F(Qt_Grid_Test, ClosingTheWindowCommitsTheOpenEdit) {
+    Add(TextBox, "A");
+    grid().Rows(3);
+    Show();
+    Click(1, 1);
+    Type("abc");
+    events.lines.clear();
+    widget->close();
+    EXPECT_EQ(events.lines, (Lines{"CellChanged(,abc,1,1)"}));
+    EXPECT_EQ(grid().Cell_Text(1, 1), "abc");
+}
+
+}  // namespace
+}  // namespace vekgrid::qt
