@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 
+#include "vekgrid/platform/file_property_bag.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -93,6 +94,18 @@ Grid_Widget::~Grid_Widget() {
     view_ = nullptr;
     control_.reset();
     platform_.reset();
+}
+
+void Grid_Widget::Save_Properties(const std::filesystem::path& path) {
+    File_Property_Bag bag;
+    control_->WriteProperties(bag);
+    bag.Save(path);
+}
+
+void Grid_Widget::Load_Properties(const std::filesystem::path& path) {
+    File_Property_Bag bag;
+    bag.Load(path);
+    control_->ReadProperties(bag);
 }
 
 bool Grid_Widget::Inside(QWidget* widget) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 
 #include "vekgrid/control/vekgrid.h"
@@ -30,6 +31,12 @@ class Grid_Widget : public QWidget {
     Grid_View& view() { return *view_; }
 
     QSize sizeHint() const override { return {640, 360}; }
+
+    // The design-time properties kept in a file between runs (File_Property_Bag's text
+    // format). Load replaces the first-placement defaults; both throw vekgrid::Error on a
+    // malformed or unwritable file.
+    void Save_Properties(const std::filesystem::path& path);
+    void Load_Properties(const std::filesystem::path& path);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "support/control_fixture.h"
@@ -330,6 +332,55 @@ TEST_F(Qt_Grid_Test, ClosingTheWindowCommitsTheOpenEdit) {
     widget->close();
     EXPECT_EQ(events.lines, (Lines{"CellChanged(,abc,1,1)"}));
     EXPECT_EQ(grid().Cell_Text(1, 1), "abc");
+}
+
+TEST_F(Qt_Grid_Test, MouseButtonsAndTheWheelReachTheHost) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    grid().Rows(12);
+    Show();
+    Click(2, 1);
+    events.lines.clear();
+    QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, Cell_Center(2, 1));
+    Settle();
+    EXPECT_NE(std::find(events.lines.begin(), events.lines.end(), "DblClick"), events.lines.end());
+    events.lines.clear();
+    QTest::mouseClick(Viewport(), Qt::RightButton, {}, Cell_Center(3, 2));
+    Settle();
+    EXPECT_EQ(events.lines.back(), "MouseDown(2)");
+    EXPECT_EQ(Cell(), "3,2") << "a right click moves to the cell under it";
+
+    // The wheel moves the current cell three rows, through keystrokes posted to the editor.
+    const QPoint at = Cell_Center(3, 2);
+    QWheelEvent down(at, Viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Viewport(), &down);
+    Settle();
+    EXPECT_EQ(Cell(), "6,2");
+}
+
+TEST_F(Qt_Grid_Test, DesignPropertiesRoundTripThroughAFile) {
+    QTemporaryDir dir;
+    const std::filesystem::path path = dir.filePath("grid.properties").toStdString();
+    grid().Row_Color_Odd(Variant::From_Unsigned(0xE0FFE0));
+    grid().Return_Key_Behavior(Changes_Row);
+    widget->Save_Properties(path);
+
+    Grid_Widget other;
+    other.Load_Properties(path);
+    EXPECT_EQ(other.grid().Return_Key_Behavior(), Changes_Row);
+    vekColumn a;
+    a.Title("A");
+    other.grid().Add_Column(a);
+    other.grid().Rows(3);
+    other.resize(300, 120);
+    other.show();
+    Settle();
+    const QImage frame = other.grab().toImage();
+    Host_Grid& g = other.grid().GridEditor();
+    EXPECT_EQ(frame.pixelColor(g.ColPos(1) / kTwipsPerPixel + 1, g.RowPos(1) / kTwipsPerPixel + 1),
+              To_QColor(0xE0FFE0));
+    EXPECT_THROW(other.Load_Properties(dir.filePath("missing").toStdString()), Error);
 }
 
 }  // namespace
