@@ -10,6 +10,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 cmake -S examples/host -B "$out/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$out/host" >/dev/null
 "$out/host/host_example"
+if [ -x "$out/host/qt_host_example" ]; then
+    QT_QPA_PLATFORM=offscreen "$out/host/qt_host_example"
+fi
 pc_dir=$(dirname "$(find "$prefix" -name vekgrid.pc | head -n 1)")
 c++ -std=c++20 examples/host/main.cpp -o "$out/host_example_pc" \
     $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs vekgrid)
