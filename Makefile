@@ -1,7 +1,7 @@
 # Two entry points: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang libclang-rt-14-dev qt6-base-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang libclang-rt-14-dev qt6-base-dev fonts-dejavu-core
 
 .PHONY: deps configure build demo test bench clean asan fuzz example
 

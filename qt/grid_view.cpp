@@ -1,5 +1,6 @@
 #include "vekgrid/qt/grid_view.h"
 
+#include <QFontMetrics>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -186,6 +187,7 @@ const QFont& Grid_View::Font_Of(const Font& font) {
     if (!have_font_ || !(font == last_font_)) {
         last_font_ = font;
         last_qfont_ = To_QFont(font);
+        last_line_height_ = QFontMetrics(last_qfont_).lineSpacing();
         have_font_ = true;
     }
     return last_qfont_;
@@ -232,7 +234,6 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     const bool range = row1 != row2 || col1 != col2;
     const bool highlight =
         range && (grid_.HighLight() == 1 || (grid_.HighLight() == 2 && hasFocus()));
-    const int flags_extra = grid_.WordWrap() ? Qt::TextWordWrap : 0;
 
     for (const Span& rs : row_spans) {
         for (const Span& cs : col_spans) {
@@ -258,9 +259,14 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
             const std::string& text = grid_.TextMatrix(rs.index, cs.index);
             if (!text.empty()) {
                 painter.setFont(Font_Of(look.font));
+                // Wrapping only where the row has room for a second line; a single-line row
+                // shows the start of the text rather than two clipped halves.
+                const int wrap = grid_.WordWrap() && rs.size >= 2 * last_line_height_
+                                     ? static_cast<int>(Qt::TextWordWrap)
+                                     : 0;
                 painter.setPen(To_QColor(selected ? grid_.ForeColorSel() : look.fore));
                 painter.drawText(cell.adjusted(2, 0, -2, 0),
-                                 static_cast<int>(To_Alignment(look.alignment)) | flags_extra,
+                                 static_cast<int>(To_Alignment(look.alignment)) | wrap,
                                  QString::fromStdString(text));
             }
         }

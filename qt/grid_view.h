@@ -57,6 +57,7 @@ class Grid_View : public QAbstractScrollArea {
     std::unordered_map<const Image*, std::pair<Picture, QImage>> images_;
     Font last_font_;
     QFont last_qfont_;
+    int last_line_height_ = 0;
     bool have_font_ = false;
 };
 

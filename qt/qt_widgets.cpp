@@ -105,6 +105,8 @@ class Qt_Text_Box : public Mirrored<Text_Box, QLineEdit> {
         QObject::connect(edit, &QLineEdit::cursorPositionChanged, edit,
                          [this](int, int) { Caret_From_Box(); });
         QObject::connect(edit, &QLineEdit::selectionChanged, edit, [this] { Caret_From_Box(); });
+        Font(Text_Box::Font());
+        Alignment(Text_Box::Alignment());
     }
 
     void Text(std::string text) override {
@@ -207,6 +209,7 @@ class Qt_Combo_Box : public Mirrored<Combo_Box, List_Combo> {
             Combo_Box::ListIndex(index);
             if (On_Click) On_Click();
         });
+        Font(Combo_Box::Font());
     }
 
     ~Qt_Combo_Box() override {

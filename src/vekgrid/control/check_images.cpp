@@ -24,4 +24,16 @@ Picture Make_Check_Box_Image(bool ticked) {
     return image;
 }
 
+Picture Make_Arrow_Image(Color back) {
+    constexpr int size = 9;
+    auto image = std::make_shared<Image>();
+    image->width = image->height = size;
+    image->pixels.assign(size * size, back);
+    // A filled triangle pointing down, rows 2 to 6.
+    for (int y = 2; y <= 6; ++y)
+        for (int x = y - 2; x <= size - 1 - (y - 2); ++x)
+            image->pixels[static_cast<size_t>(y * size + x)] = Colors::Black;
+    return image;
+}
+
 }  // namespace vekgrid

@@ -160,9 +160,10 @@ void vekGRID::Place_Active_Editor() {
                     .Move(left, top, grid_.CellWidth(), combo_editor_(CurrentCol).Height());
             break;
         case PopUp:
+            // Just right of the cell, as on entry.
             if (popup_editor_.Exists(CurrentCol) && popup_editor_(CurrentCol).Visible()) {
-                const int side = grid_.CellHeight();
-                popup_editor_(CurrentCol).Move(left + grid_.CellWidth() - side, top, side, side);
+                Command_Button& button = popup_editor_(CurrentCol);
+                button.Move(left + grid_.CellWidth(), top, button.Width(), button.Height());
             }
             break;
         default:

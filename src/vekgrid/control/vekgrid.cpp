@@ -10,6 +10,9 @@ namespace vekgrid {
 namespace {
 constexpr char kWindowProperty[] = "nvVirtualLV";
 constexpr int kParkedFocusLeft = -10000;
+// Editors are as high as a standard row.
+constexpr int kEditorHeight = 240;
+constexpr int kPopUpButtonWidth = 255, kPopUpButtonHeight = kEditorHeight;
 }  // namespace
 
 vekGRID::vekGRID(Platform& platform)
@@ -20,12 +23,16 @@ vekGRID::vekGRID(Platform& platform)
       combo_editor_([&platform](int index) {
           auto combo = platform.Create_Combo_Box("ComboEditor(" + std::to_string(index) + ")");
           combo->Visible(false);
+          combo->Height(kEditorHeight);
           return combo;
       }),
       popup_editor_([this, &platform](int index) {
           auto button =
               platform.Create_Command_Button("PopUpEditor(" + std::to_string(index) + ")");
           button->Visible(false);
+          // A small square beside the cell, the row's height.
+          button->Width(kPopUpButtonWidth);
+          button->Height(kPopUpButtonHeight);
           button->On_Click = [this, index] { PopUpEditor_Click(index); };
           return button;
       }),
@@ -45,9 +52,12 @@ vekGRID::vekGRID(Platform& platform)
         tab_focus_.push_back(platform.Create_Text_Box("Tab_Focus_" + std::to_string(n)));
     checkbox_on_->Picture(Make_Check_Box_Image(true));
     checkbox_off_->Picture(Make_Check_Box_Image(false));
+    arrow_green_->Picture(Make_Arrow_Image(0x00FF00));
+    arrow_gray_->Picture(Make_Arrow_Image(Colors::White));
     for (auto* image : {checkbox_on_.get(), checkbox_off_.get(), picture1_.get(), pic_line_.get(),
                         &vertical_gridline_(0), arrow_green_.get(), arrow_gray_.get()})
         image->Visible(false);
+    text_editor_->Height(kEditorHeight);
     text2_->Text("003 v16");
     text2_->Visible(false);
     text1_->Visible(false);

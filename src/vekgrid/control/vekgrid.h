@@ -369,6 +369,9 @@ class vekGRID : private Grid_Listener {
     void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures,
                           const std::optional<Host_Grid::Cell_Style>& labels = std::nullopt);
     void Band_Visible_Rows();
+    // After rows were shown or hidden: the open editor follows its cell, or goes when the
+    // cell's row is hidden.
+    void Editor_Follows_Rows();
     void Redraw_Progress_Columns();
     std::string Row_Text(int row) const;
     std::vector<std::string> Delimited_Lines(std::int32_t delimiter) const;

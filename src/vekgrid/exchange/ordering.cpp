@@ -195,6 +195,7 @@ void vekGRID::Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Comma
     Band_Visible_Rows();
     Ignore_Errors([&] { grid_.FillStyle(0); });
     Redraw_Progress_Columns();
+    Editor_Follows_Rows();
     grid_.Visible(true);
 }
 

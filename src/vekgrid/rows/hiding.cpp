@@ -61,8 +61,20 @@ Variant vekGRID::Show_All_Rows() {
         grid_.Col(col);
     });
     updating_grid_ = false;
+    Editor_Follows_Rows();
     grid_.Visible(true);
     return Variant();
+}
+
+void vekGRID::Editor_Follows_Rows() {
+    if (CurrentRow < 1 || CurrentRow >= grid_.Rows()) return;
+    if (grid_.RowHeight(CurrentRow) < 1) {
+        Ignore_Errors([&] { Hide_Editors(); });
+        return;
+    }
+    const auto kind = Column_Editor(CurrentCol);
+    if (kind == TextBox || kind == ComboBox || kind == PopUp)
+        Ignore_Errors([&] { Place_Active_Editor(); });
 }
 
 Variant vekGRID::Hide_Row(std::int32_t Row_Number) {
