@@ -204,7 +204,7 @@ TEST_F(Qt_Grid_Test, ClickTogglesACheckBoxAndSpaceTogglesItBack) {
     EXPECT_EQ(events.lines, (Lines{"CellChanged(1,0,1,2)"}));
 }
 
-TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndTheKeyboardPicksAnItem) {
+TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndKeysOrTheMousePickAnItem) {
     Add(TextBox, "Name");
     Add(ComboBox, "Kind", [](vekColumn& c) { c.ComboBox_List("Board,Beam,Post"); });
     Add(TextBox, "Note");
@@ -230,6 +230,18 @@ TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndTheKeyboardPicksAnItem) {
     EXPECT_EQ(Cell(), "1,3");
     EXPECT_FALSE(combo->view()->isVisible());
     EXPECT_EQ(events.lines.back(), "CellChanged(,Beam,1,2)");
+
+    // The mouse: a click on the cell opens the list again, a click on an item picks it.
+    Click(2, 2);
+    ASSERT_TRUE(combo->view()->isVisible());
+    QAbstractItemView* list = combo->view();
+    const QPoint post = list->visualRect(combo->model()->index(2, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, post);
+    Settle();
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(grid().ComboEditor()(2).Text(), "Post");
+    Click(2, 1);
+    EXPECT_EQ(grid().Cell_Text(2, 2), "Post");
 }
 
 TEST_F(Qt_Grid_Test, TabAndShiftTabMoveBetweenColumnsThroughTheCatchers) {
