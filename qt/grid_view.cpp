@@ -24,16 +24,6 @@ int Px(long long twips) {
     return static_cast<int>(twips / kTwipsPerPixel);
 }
 
-int Button_Code(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int Shift_Code(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
 // Alignment codes 0..8: column-major left/centre/right by top/centre/bottom.
 Qt::Alignment To_Alignment(int code) {
     if (code < 0 || code > 8) code = 1;

@@ -60,18 +60,6 @@ int Key_Code(const QKeyEvent& key) {
     }
 }
 
-int Shift_Code(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
-int Button_Code(Qt::MouseButton button) {
-    return button == Qt::LeftButton     ? 1
-           : button == Qt::RightButton  ? 2
-           : button == Qt::MiddleButton ? 4
-                                        : 0;
-}
-
 }  // namespace
 
 Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {

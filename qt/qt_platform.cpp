@@ -69,6 +69,16 @@ QImage To_QImage(const Image& image) {
     return out;
 }
 
+int Shift_Code(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int Button_Code(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
 // --- message boxes ----------------------------------------------------------------------
 
 int Qt_Message_Box::MsgBox(const std::string& text, int style, const std::string& title) {
@@ -287,14 +297,9 @@ void Qt_Platform::Focus_Moved(Widget* widget) {
     if (widget == focused_) return;
     Widget* previous = focused_;
     focused_ = widget;
-    if (previous) {
-        previous->Focus_Changed(false);
-        if (previous->On_LostFocus) previous->On_LostFocus();
-    }
-    if (widget && widget == focused_) {
-        widget->Focus_Changed(true);
-        if (widget->On_GotFocus) widget->On_GotFocus();
-    }
+    Notify_Focus_Move(previous, nullptr);
+    // The loser's handler may have moved the focus on already.
+    if (widget == focused_) Notify_Focus_Move(nullptr, widget);
 }
 
 void Qt_Platform::Give_Focus(Widget& widget) {

@@ -20,6 +20,10 @@ constexpr int kTwipsPerPixel = 15;
 QColor To_QColor(Color color);
 QFont To_QFont(const Font& font);
 QImage To_QImage(const Image& image);
+// Modifier and mouse-button bits as the control's handlers take them: Shift 1, Ctrl 2, Alt 4;
+// left 1, right 2, middle 4.
+int Shift_Code(Qt::KeyboardModifiers modifiers);
+int Button_Code(Qt::MouseButtons buttons);
 
 // Qt message boxes. A host or a test may answer in place of the user (Answer_With); every
 // message shown is recorded either way.

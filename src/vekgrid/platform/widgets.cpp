@@ -57,4 +57,15 @@ void Combo_Box::ListIndex(int index) {
     if (On_Click) On_Click();
 }
 
+void Notify_Focus_Move(Widget* previous, Widget* next) {
+    if (previous) {
+        previous->Focus_Changed(false);
+        if (previous->On_LostFocus) previous->On_LostFocus();
+    }
+    if (next) {
+        next->Focus_Changed(true);
+        if (next->On_GotFocus) next->On_GotFocus();
+    }
+}
+
 }  // namespace vekgrid

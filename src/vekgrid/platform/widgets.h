@@ -68,6 +68,9 @@ class Widget {
     bool has_focus_ = false;
 };
 
+// Tells the widget that lost the focus, then the one that got it (either may be null).
+void Notify_Focus_Move(Widget* previous, Widget* next);
+
 class Text_Box : public Widget {
   public:
     using Widget::Widget;

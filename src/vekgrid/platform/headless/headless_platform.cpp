@@ -72,14 +72,7 @@ void Headless_Platform::Give_Focus(Widget* widget) {
     if (widget == focused_) return;
     Widget* previous = focused_;
     focused_ = widget;
-    if (previous) {
-        previous->Focus_Changed(false);
-        if (previous->On_LostFocus) previous->On_LostFocus();
-    }
-    if (widget) {
-        widget->Focus_Changed(true);
-        if (widget->On_GotFocus) widget->On_GotFocus();
-    }
+    Notify_Focus_Move(previous, widget);
 }
 
 template <class T>
