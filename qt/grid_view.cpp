@@ -67,17 +67,8 @@ void Grid_View::Schedule_Sync() {
 }
 
 int Grid_View::Last_Top_Row() const {
-    const int rows = grid_.Rows();
-    if (rows < 2) return 1;
-    const long long room =
-        static_cast<long long>(viewport()->height()) * kTwipsPerPixel - grid_.RowHeight(0);
-    long long sum = 0;
-    int r = rows - 1;
-    for (; r >= 1; --r) {
-        sum += grid_.RowHeight(r);
-        if (sum > room) break;
-    }
-    return std::clamp(r + 1, 1, rows - 1);
+    return grid_.Last_Top_Row(static_cast<long long>(viewport()->height()) * kTwipsPerPixel -
+                              grid_.RowHeight(0));
 }
 
 int Grid_View::Last_Left_Col() const {
@@ -153,7 +144,8 @@ void Grid_View::Ensure_Current_Visible() {
 std::pair<int, int> Grid_View::Visible_Rows() const {
     int y = Px(grid_.RowHeight(0));
     int first = 0, last = 0;
-    for (int r = std::max(1, grid_.TopRow()); r < grid_.Rows() && y < viewport()->height(); ++r) {
+    for (int r = grid_.Next_Shown_Row(std::max(1, grid_.TopRow()));
+         r < grid_.Rows() && y < viewport()->height(); r = grid_.Next_Shown_Row(r + 1)) {
         const int h = Px(grid_.RowHeight(r));
         if (h <= 0) continue;
         if (!first) first = r;
@@ -215,7 +207,10 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
         y += h;
     };
     add_row(0);
-    for (int r = std::max(grid_.TopRow(), 1); r < rows && y < area.height(); ++r) add_row(r);
+    // Hidden rows are stepped over in one go, so a filtered million rows draws as fast as ten.
+    for (int r = grid_.Next_Shown_Row(std::max(grid_.TopRow(), 1)); r < rows && y < area.height();
+         r = grid_.Next_Shown_Row(r + 1))
+        add_row(r);
 
     const int row1 = std::min(grid_.Row(), grid_.RowSel()),
               row2 = std::max(grid_.Row(), grid_.RowSel());

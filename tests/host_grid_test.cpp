@@ -592,6 +592,40 @@ TEST(Host_Grid_Geometry, PointerMatchesAWalkOverRandomHeights) {
     }
 }
 
+TEST(Host_Grid_Geometry, ShownRowsAndLastTopRowMatchAWalkAfterEdits) {
+    Host_Grid grid;
+    const int rows = 2000;
+    grid.Rows(rows);
+    std::mt19937 random(5);
+    std::vector<int> heights(rows);
+    auto set = [&](int r, int h) {
+        heights[static_cast<size_t>(r)] = h;
+        grid.RowHeight(r, h);
+    };
+    for (int r = 0; r < rows; ++r) set(r, random() % 3 == 0 ? 240 : 0);  // mostly filtered out
+    for (int trial = 0; trial < 400; ++trial) {
+        if (trial % 5 == 0)
+            set(1 + static_cast<int>(random() % (rows - 1)), static_cast<int>(random() % 2) * 240);
+        const int from = static_cast<int>(random() % (rows + 10));
+        int expected = std::max(from, 0);
+        while (expected < rows && heights[static_cast<size_t>(expected)] == 0) ++expected;
+        ASSERT_EQ(grid.Next_Shown_Row(from), std::min(expected, rows)) << "from " << from;
+
+        const long long room = static_cast<long long>(random() % 40000);
+        long long sum = 0;
+        int r = rows - 1;
+        for (; r >= 1; --r) {
+            sum += heights[static_cast<size_t>(r)];
+            if (sum > room) break;
+        }
+        ASSERT_EQ(grid.Last_Top_Row(room), std::clamp(r + 1, 1, rows - 1)) << "room " << room;
+    }
+    Host_Grid tiny;
+    tiny.Rows(1);
+    EXPECT_EQ(tiny.Next_Shown_Row(1), 1);
+    EXPECT_EQ(tiny.Last_Top_Row(1000), 1);
+}
+
 TEST(Host_Grid_Geometry, ClickMovesToDataCellsThenReportsClick) {
     Host_Grid grid;
     Fill(grid, 6, 4);

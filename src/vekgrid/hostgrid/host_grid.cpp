@@ -348,6 +348,26 @@ int Host_Grid::CellHeight() const {
     return RowHeight(row_);
 }
 
+int Host_Grid::Next_Shown_Row(int row) const {
+    const int rows = Rows();
+    row = std::max(row, 0);
+    if (row >= rows) return rows;
+    // Row offsets never fall; the first row that ends below where `row` starts has a height.
+    const long long start = Row_Top(row);
+    Row_Top(rows);
+    auto shown = std::upper_bound(row_end_.begin() + row, row_end_.begin() + rows, start);
+    return static_cast<int>(shown - row_end_.begin());
+}
+
+int Host_Grid::Last_Top_Row(long long room) const {
+    const int rows = Rows();
+    if (rows < 2) return 1;
+    const long long target = Row_Top(rows) - std::max(room, 0LL);
+    // The least top with Row_Top(top) >= target; row_end_[i] is Row_Top(i + 1).
+    auto at = std::lower_bound(row_end_.begin(), row_end_.begin() + rows, target);
+    return std::clamp(static_cast<int>(at - row_end_.begin()) + 1, 1, rows - 1);
+}
+
 void Host_Grid::Pointer_At(double x, double y) {
     // Fixed parts first, then the scrolled ones; past the last cell the last shown one counts.
     mouse_row_ = 0;

@@ -144,6 +144,12 @@ class Host_Grid {
     int CellWidth() const;
     int CellHeight() const;
 
+    // For views, in O(log n) once the row offsets are known: the first row at or after `row`
+    // whose height is not 0 (Rows() when there is none), and the least TopRow at which the
+    // last rows fill `room` twips below the header.
+    int Next_Shown_Row(int row) const;
+    int Last_Top_Row(long long room) const;
+
     // Pointer position in grid coordinates (twips); sets MouseRow / MouseCol.
     void Pointer_At(double x, double y);
     int MouseRow() const;
