@@ -226,6 +226,7 @@ void Qt_Platform::Unregister(Widget& widget) {
     qt_of_.erase(&widget);
     std::erase(widgets_, &widget);
     if (focused_ == &widget) focused_ = nullptr;
+    if (pending_focus_ == &widget) pending_focus_ = nullptr;
 }
 
 QWidget* Qt_Platform::Qt_Widget_Of(const Widget& widget) const {
@@ -308,17 +309,33 @@ void Qt_Platform::Give_Focus(Widget& widget) {
         qt_widget->setFocus(Qt::OtherFocusReason);
         moving_focus_ = false;
     }
-    Focus_Moved(&widget);
+    // The widget hears of it once the handler that asked has finished, as a focus message
+    // would arrive: a cell's entry sets the editor's text after focusing it, and the editor's
+    // select-all on focus must see that text.
+    const bool queued = pending_focus_ != nullptr;
+    pending_focus_ = &widget;
+    if (queued) return;
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            Widget* target = pending_focus_;
+            pending_focus_ = nullptr;
+            if (target) Focus_Moved(target);
+        },
+        Qt::QueuedConnection);
 }
 
 void Qt_Platform::Qt_Focus_Changed(QWidget* now) {
     // A window losing activation reports no widget; the focus inside it has not moved.
     if (moving_focus_ || !now) return;
-    if (surface_ && now != surface_ && !surface_->isAncestorOf(now)) {
-        Focus_Moved(nullptr);
+    // The user moved it: that overrides a notification still to come.
+    pending_focus_ = nullptr;
+    // A drop-down's list is a window of its own but a part of its widget.
+    if (Widget* widget = Widget_Of(now)) {
+        Focus_Moved(widget);
         return;
     }
-    Focus_Moved(Widget_Of(now));
+    Focus_Moved(nullptr);
 }
 
 // --- keystrokes and the mouse ------------------------------------------------------------

@@ -137,6 +137,7 @@ class Qt_Platform : public Platform {
     std::unordered_map<const Widget*, QWidget*> qt_of_;
     std::vector<Widget*> widgets_;  // creation order, for tab ties
     Widget* focused_ = nullptr;
+    Widget* pending_focus_ = nullptr;  // asked for, not yet told
     bool moving_focus_ = false;
 };
 

@@ -186,6 +186,23 @@ TEST_F(Qt_Grid_Test, TypedFormulaShowsItsValueAndRaisesEventsInOrder) {
     EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "5-3-1/2");
 }
 
+TEST_F(Qt_Grid_Test, ClickingACellWithTextSelectsItSoTypingReplacesIt) {
+    Add(TextBox, "A", [](vekColumn& c) { c.Allow_Formula_Input(true); });
+    Add(TextBox, "B");
+    grid().Rows(3);
+    grid().Cell_Text(1, 1, "11");
+    grid().Cell_Text(2, 1, "22");
+    Show();
+    Click(2, 2);
+    Click(1, 1);
+    EXPECT_EQ(Text_Editor()->selectedText().toStdString(), "11");
+    Type("=2*3");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid().Cell_Text(1, 1), "6");
+    Click(2, 1);
+    EXPECT_EQ(Text_Editor()->selectedText().toStdString(), "22");
+}
+
 TEST_F(Qt_Grid_Test, ClickTogglesACheckBoxAndSpaceTogglesItBack) {
     Add(TextBox, "Name");
     Add(CheckBox, "Done");
