@@ -43,6 +43,7 @@ class Qt_Message_Box : public Message_Box {
     QPointer<QWidget> parent_;
 };
 
+// Text measured with the real font, in twips at the 96 dpi above.
 class Qt_Text_Metrics : public Text_Metrics {
   public:
     int Text_Width(const std::string& text, const Font& font) const override;
