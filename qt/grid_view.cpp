@@ -273,11 +273,15 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
             painter.fillRect(lx, header_bottom, width, y - header_bottom,
                              cs.index < fixed_cols ? fixed_line : line);
         }
+        // The grid itself knows lines or none; the vertical-only mode is drawn here by leaving
+        // out the data rows' horizontal lines (the fixed cells keep their frame).
+        const bool data_rows = control_.Gridline_Draw() != Vertical_Only;
         for (const Span& rs : row_spans) {
             const int ly = rs.pos + rs.size - width;
             painter.fillRect(0, ly, fixed_right, width, fixed_line);
-            painter.fillRect(fixed_right, ly, x - fixed_right, width,
-                             rs.index == 0 ? fixed_line : line);
+            if (rs.index == 0 || data_rows)
+                painter.fillRect(fixed_right, ly, x - fixed_right, width,
+                                 rs.index == 0 ? fixed_line : line);
         }
     }
 

@@ -23,6 +23,11 @@ int Px(int twips) {
     return twips / kTwipsPerPixel;
 }
 
+// A size under a pixel still shows as one, as on the desktop: a one-twip strip is a line.
+int Px_Size(int twips) {
+    return twips <= 0 ? 0 : std::max(1, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
 // What every control widget shares: geometry in twips, visibility, order, tab order. Base is
 // the core widget class, Q the Qt widget it drives.
 template <class Base, class Q_Widget>
@@ -82,8 +87,8 @@ class Mirrored : public Base {
   private:
     void Place() {
         if (qt_)
-            qt_->setGeometry(Px(Base::Left()), Px(Base::Top()), std::max(0, Px(Base::Width())),
-                             std::max(0, Px(Base::Height())));
+            qt_->setGeometry(Px(Base::Left()), Px(Base::Top()), Px_Size(Base::Width()),
+                             Px_Size(Base::Height()));
     }
     QPointer<Q_Widget> qt_;
 };

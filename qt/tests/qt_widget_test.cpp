@@ -154,6 +154,29 @@ TEST_F(Qt_Grid_Test, PaintsHeaderBandingCheckBoxesAndProgressBars) {
     EXPECT_NEAR(quarter, full / 4.0, 3.0);
 }
 
+TEST_F(Qt_Grid_Test, GridLineModesShowInThePicture) {
+    Add(TextBox, "A");
+    Add(TextBox, "B");
+    grid().Rows(4);
+    Show();
+    // Under the first data row, mid-cell; and the right edge of column 1, mid-row.
+    auto lines = [&] {
+        const QImage frame = Frame();
+        const int bottom = (model().RowPos(1) + model().RowHeight(1)) / kTwipsPerPixel - 1;
+        const int right = (model().ColPos(1) + model().ColWidth(1)) / kTwipsPerPixel - 1;
+        return std::make_pair(
+            frame.pixelColor(Cell_Center(1, 1).x(), bottom) == To_QColor(model().GridColor()),
+            frame.pixelColor(right, Cell_Center(2, 1).y()) == To_QColor(model().GridColor()));
+    };
+    EXPECT_EQ(lines(), std::make_pair(true, true)) << "both";
+    grid().Gridline_Draw(Vertical_Only);
+    Settle();
+    EXPECT_EQ(lines(), std::make_pair(false, true)) << "vertical only";
+    grid().Gridline_Draw(None);
+    Settle();
+    EXPECT_EQ(lines(), std::make_pair(false, false)) << "none";
+}
+
 TEST_F(Qt_Grid_Test, TypedFormulaShowsItsValueAndRaisesEventsInOrder) {
     Add(TextBox, "Length", [](vekColumn& c) { c.Allow_Formula_Input(true); });
     Add(TextBox, "Note");
