@@ -20,10 +20,6 @@ namespace {
 constexpr int kLeftButtonDown = 513;
 constexpr int kMouseWheel = 522;
 
-int Px(long long twips) {
-    return static_cast<int>(twips / kTwipsPerPixel);
-}
-
 // Alignment codes 0..8: column-major left/centre/right by top/centre/bottom.
 Qt::Alignment To_Alignment(int code) {
     if (code < 0 || code > 8) code = 1;
@@ -36,6 +32,24 @@ Qt::Alignment To_Alignment(int code) {
 struct Span {
     int index, pos, size;
 };
+
+// The rows drawn in `height` pixels: the header, then the shown rows from TopRow. Hidden rows
+// are stepped over in one go, so a filtered million rows draws as fast as ten.
+std::vector<Span> Row_Spans(const Host_Grid& grid, int height) {
+    std::vector<Span> spans;
+    int y = 0;
+    auto add = [&](int r) {
+        const int h = Px(grid.RowHeight(r));
+        if (h <= 0) return;
+        spans.push_back({r, y, h});
+        y += h;
+    };
+    if (grid.Rows() > 0) add(0);
+    for (int r = grid.Next_Shown_Row(std::max(grid.TopRow(), 1)); r < grid.Rows() && y < height;
+         r = grid.Next_Shown_Row(r + 1))
+        add(r);
+    return spans;
+}
 
 }  // namespace
 
@@ -66,16 +80,24 @@ void Grid_View::Schedule_Sync() {
         this, [this] { Sync(); }, Qt::QueuedConnection);
 }
 
+long long Grid_View::Row_Room() const {
+    return static_cast<long long>(viewport()->height()) * kTwipsPerPixel - grid_.RowHeight(0);
+}
+
+long long Grid_View::Col_Room() const {
+    long long room = static_cast<long long>(viewport()->width()) * kTwipsPerPixel;
+    for (int c = 0; c < grid_.FixedCols(); ++c) room -= grid_.ColWidth(c);
+    return room;
+}
+
 int Grid_View::Last_Top_Row() const {
-    return grid_.Last_Top_Row(static_cast<long long>(viewport()->height()) * kTwipsPerPixel -
-                              grid_.RowHeight(0));
+    return grid_.Last_Top_Row(Row_Room());
 }
 
 int Grid_View::Last_Left_Col() const {
     const int cols = grid_.Cols(), fixed = grid_.FixedCols();
     if (cols <= fixed) return fixed;
-    long long room = static_cast<long long>(viewport()->width()) * kTwipsPerPixel;
-    for (int c = 0; c < fixed; ++c) room -= grid_.ColWidth(c);
+    const long long room = Col_Room();
     long long sum = 0;
     int c = cols - 1;
     for (; c >= fixed; --c) {
@@ -116,8 +138,7 @@ void Grid_View::Ensure_Current_Visible() {
         if (row < grid_.TopRow()) {
             grid_.TopRow(row);
         } else {
-            const long long room =
-                static_cast<long long>(viewport()->height()) * kTwipsPerPixel - grid_.RowHeight(0);
+            const long long room = Row_Room();
             long long sum = grid_.RowHeight(row);
             int top = row;
             while (top > grid_.TopRow() && sum + grid_.RowHeight(top - 1) <= room)
@@ -130,8 +151,7 @@ void Grid_View::Ensure_Current_Visible() {
         if (col < grid_.LeftCol()) {
             grid_.LeftCol(col);
         } else {
-            long long room = static_cast<long long>(viewport()->width()) * kTwipsPerPixel;
-            for (int c = 0; c < fixed; ++c) room -= grid_.ColWidth(c);
+            const long long room = Col_Room();
             long long sum = grid_.ColWidth(col);
             int left = col;
             while (left > grid_.LeftCol() && sum + grid_.ColWidth(left - 1) <= room)
@@ -142,17 +162,11 @@ void Grid_View::Ensure_Current_Visible() {
 }
 
 std::pair<int, int> Grid_View::Visible_Rows() const {
-    int y = Px(grid_.RowHeight(0));
-    int first = 0, last = 0;
-    for (int r = grid_.Next_Shown_Row(std::max(1, grid_.TopRow()));
-         r < grid_.Rows() && y < viewport()->height(); r = grid_.Next_Shown_Row(r + 1)) {
-        const int h = Px(grid_.RowHeight(r));
-        if (h <= 0) continue;
-        if (!first) first = r;
-        last = r;
-        y += h;
-    }
-    return {first, last};
+    const std::vector<Span> spans = Row_Spans(grid_, viewport()->height());
+    const auto first =
+        std::find_if(spans.begin(), spans.end(), [](const Span& s) { return s.index > 0; });
+    if (first == spans.end()) return {0, 0};
+    return {first->index, spans.back().index};
 }
 
 const QImage& Grid_View::Image_Of(const Picture& picture) {
@@ -188,7 +202,7 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     if (!grid_.Visible() || rows == 0 || cols == 0) return;
     const int fixed_cols = std::min(grid_.FixedCols(), cols);
 
-    std::vector<Span> col_spans, row_spans;
+    std::vector<Span> col_spans;
     int x = 0;
     auto add_col = [&](int c) {
         const int w = Px(grid_.ColWidth(c));
@@ -199,18 +213,8 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     for (int c = 0; c < fixed_cols; ++c) add_col(c);
     for (int c = std::max(grid_.LeftCol(), fixed_cols); c < cols && x < area.width(); ++c)
         add_col(c);
-    int y = 0;
-    auto add_row = [&](int r) {
-        const int h = Px(grid_.RowHeight(r));
-        if (h <= 0) return;
-        row_spans.push_back({r, y, h});
-        y += h;
-    };
-    add_row(0);
-    // Hidden rows are stepped over in one go, so a filtered million rows draws as fast as ten.
-    for (int r = grid_.Next_Shown_Row(std::max(grid_.TopRow(), 1)); r < rows && y < area.height();
-         r = grid_.Next_Shown_Row(r + 1))
-        add_row(r);
+    const std::vector<Span> row_spans = Row_Spans(grid_, area.height());
+    const int y = row_spans.empty() ? 0 : row_spans.back().pos + row_spans.back().size;
 
     const int row1 = std::min(grid_.Row(), grid_.RowSel()),
               row2 = std::max(grid_.Row(), grid_.RowSel());

@@ -41,6 +41,9 @@ class Grid_View : public QAbstractScrollArea {
 
   private:
     void Schedule_Sync();
+    // Twips the scrolling rows and columns have in the window, past the fixed ones.
+    long long Row_Room() const;
+    long long Col_Room() const;
     // The greatest TopRow that still fills the window, and the same for LeftCol.
     int Last_Top_Row() const;
     int Last_Left_Col() const;

@@ -110,10 +110,14 @@ void Grid_Widget::Focus_Changed(QWidget* old, QWidget* now) {
     if (was && !is && now && now->window() == window()) control_->UserControl_ExitFocus();
 }
 
-void Grid_Widget::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+void Grid_Widget::Fit() {
     view_->setGeometry(rect());
     control_->Resize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
+}
+
+void Grid_Widget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Fit();
 }
 
 void Grid_Widget::showEvent(QShowEvent* event) {
@@ -121,8 +125,7 @@ void Grid_Widget::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     control_->Show();
-    view_->setGeometry(rect());
-    control_->Resize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
+    Fit();
 }
 
 bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {

@@ -49,6 +49,8 @@ class Grid_Widget : public QWidget {
     bool Preview_Key(QObject* target, class QKeyEvent& key);
     void Focus_Changed(QWidget* old, QWidget* now);
     bool Inside(QWidget* widget) const;
+    // Lays the grid over the whole widget and tells the control its size.
+    void Fit();
 
     // Destroyed in reverse: the control lets go of its widgets before the platform and the
     // view go.

@@ -47,9 +47,8 @@ void Qt_Pop_Up_Form::Height(int twips) {
 
 void Qt_Pop_Up_Form::Place() {
     if (!window_) return;
-    window_->setGeometry(Left() / kTwipsPerPixel, Top() / kTwipsPerPixel,
-                         std::max(1, Width() / kTwipsPerPixel),
-                         std::max(1, Height() / kTwipsPerPixel));
+    window_->setGeometry(Px(Left()), Px(Top()), std::max(1, Px(Width())),
+                         std::max(1, Px(Height())));
 }
 
 }  // namespace vekgrid::qt

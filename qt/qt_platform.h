@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,14 @@ namespace vekgrid::qt {
 
 // Twips per pixel at the 96 dpi the control's measures assume.
 constexpr int kTwipsPerPixel = 15;
+// Twips to whole pixels, rounding down (positions).
+constexpr int Px(long long twips) {
+    return static_cast<int>(twips / kTwipsPerPixel);
+}
+// A size: one under a pixel still shows as one, as on the desktop (a one-twip strip is a line).
+constexpr int Px_Size(int twips) {
+    return twips <= 0 ? 0 : std::max(1, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
 
 // An OLE colour (&H00BBGGRR, or a system colour index) as Qt sees it.
 QColor To_QColor(Color color);

@@ -19,15 +19,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-int Px(int twips) {
-    return twips / kTwipsPerPixel;
-}
-
-// A size under a pixel still shows as one, as on the desktop: a one-twip strip is a line.
-int Px_Size(int twips) {
-    return twips <= 0 ? 0 : std::max(1, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
-}
-
 // What every control widget shares: geometry in twips, visibility, order, tab order. Base is
 // the core widget class, Q the Qt widget it drives.
 template <class Base, class Q_Widget>
