@@ -267,14 +267,15 @@ TEST_F(Control_Test, DisablingGreysEveryNonDividerCellAndEnablingRestoresTheBand
 TEST_F(Control_Test, ResizingWithColumnsWiderThanTheGridUnfreezesColumnOne) {
     for (int i = 0; i < 4; ++i) Add();
     control->Rows(3);
-    grid().FillStyle(1);
-    grid().Row(1);
-    grid().Col(1);
-    grid().RowSel(2);
-    grid().CellForeColor(0x0000FF);
-    grid().CellFontBold(true);
-    grid().FillStyle(0);
+    control->Resize(3000, 2000);
     grid().Row(2);
+    grid().Col(4);
+    grid().LeftCol(3);  // column 1 scrolls out of view and freezes
+    ASSERT_EQ(grid().FixedCols(), 2);
+    ASSERT_TRUE(grid().Look(1, 1).font.bold);
+    Add();  // a new column makes column 1 a plain column again, still grey and bold
+    ASSERT_EQ(grid().FixedCols(), 1);
+    grid().LeftCol(1);
     control->Resize(3000, 2000);
     EXPECT_EQ(grid().Width(), 3000);
     EXPECT_EQ(grid().Height(), 2000);
@@ -283,8 +284,12 @@ TEST_F(Control_Test, ResizingWithColumnsWiderThanTheGridUnfreezesColumnOne) {
     EXPECT_FALSE(grid().Look(2, 1).font.bold);
     EXPECT_EQ(grid().Row(), 2);
 
-    grid().CellForeColor(0x0000FF);  // current cell (2, 1)
-    control->Resize(20000, 2000);    // everything fits: column 1 keeps its look
+    // A column 1 that is not frozen keeps what the host gave it, and a resize costs no pass
+    // over the rows.
+    control->Cell_Font_Color(2, 1, Variant(std::int32_t{0x0000FF}));
+    control->Resize(3001, 2000);
+    EXPECT_EQ(grid().Look(2, 1).fore, 0x0000FFu);
+    control->Resize(20000, 2000);  // everything fits
     EXPECT_EQ(grid().Look(2, 1).fore, 0x0000FFu);
 }
 

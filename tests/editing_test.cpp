@@ -52,6 +52,35 @@ TEST_F(Editing_Test, TypedFormulaIsCommittedWhenTheUserMovesOn) {
     EXPECT_EQ(grid().TextMatrix(2, 1), "-5-3") << "a leading sign is no length";
 }
 
+// The saved file separates cells by Tab and rows by line breaks: what the user types or pastes
+// into the text box never brings them into a cell; what the host writes stays as written.
+TEST_F(Editing_Test, TypedTabsAndLineBreaksBecomeSpaces) {
+    Column(TextBox);
+    Column(TextBox, [](vekColumn& c) { c.Allow_Formula_Input(true); });
+    control->Rows(3);
+    grid().Row(1);
+    grid().Col(1);
+    control->TextEditor().Text("a\tb\r\nc");  // a pasted block
+    grid().Col(2);
+    EXPECT_EQ(grid().TextMatrix(1, 1), "a b  c");
+    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "a b  c");
+    EXPECT_EQ(events.lines.back(), "CellChanged(,a b  c,1,1)");
+
+    control->TextEditor().Text("=1+\n2");
+    EXPECT_EQ(control->TextMatrix(1, 2), "3") << "reading the edited cell commits it";
+    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=1+ 2");
+
+    grid().Row(2);
+    control->TextEditor().Text("x\ny");
+    control->UserControl_ExitFocus();
+    EXPECT_EQ(grid().TextMatrix(2, 2), "x y");
+
+    control->Cell_Text(2, 1, "host\tvalue");
+    EXPECT_EQ(grid().TextMatrix(2, 1), "host\tvalue");
+    control->TextMatrix(1, 1, "kept\r\n");
+    EXPECT_EQ(grid().TextMatrix(1, 1), "kept\r\n");
+}
+
 TEST_F(Editing_Test, KeysAreFilteredByDataTypeAndFormulaSettings) {
     Column(TextBox, [](vekColumn& c) { c.DataType(Numeric); });
     Column(TextBox, [](vekColumn& c) { c.DataType(Alphabetical); });

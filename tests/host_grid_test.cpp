@@ -631,14 +631,21 @@ TEST(Host_Grid_Geometry, ClickMovesToDataCellsThenReportsClick) {
     Fill(grid, 6, 4);
     Recording_Listener listener(grid);
     grid.Set_Listener(&listener);
-    grid.User_Click(2 * 960 + 5, 3 * 240 + 5);
+    auto click = [&](double x, double y) {
+        grid.User_MouseDown(1, 0, x, y);
+        grid.User_Click(x, y);
+    };
+    click(2 * 960 + 5, 3 * 240 + 5);
     EXPECT_EQ(listener.events, (std::vector<std::string>{"leave 1,1", "enter 3,2", "click 3,2"}));
     listener.events.clear();
-    grid.User_Click(5, 4 * 240 + 5);  // the fixed column: no move
-    grid.User_Click(2 * 960 + 5, 5);  // the header row: no move
-    EXPECT_EQ(listener.events, (std::vector<std::string>{"click 3,2", "click 3,2"}));
-    EXPECT_EQ(grid.MouseRow(), 0);
-    EXPECT_EQ(grid.MouseCol(), 2);
+    click(5, 4 * 240 + 5);              // the fixed column: no move
+    click(2 * 960 + 5, 5);              // the header row: no move
+    click(2 * 960 + 5, 6 * 240 + 50);   // below the last row: no move
+    grid.User_Click(960 + 5, 240 + 5);  // a release alone moves nothing
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"click 3,2", "click 3,2", "click 3,2", "click 3,2"}));
+    EXPECT_EQ(grid.MouseRow(), 1);
+    EXPECT_EQ(grid.MouseCol(), 1);
 }
 
 TEST(Host_Grid_Geometry, WindowStyleReportsNeededScrollBars) {
@@ -868,11 +875,12 @@ TEST_F(Host_Grid_Test, GeometryHitTestingAndScrollBars) {
 }
 
 TEST_F(Host_Grid_Test, ClickMovesToTheCellUnderThePointer) {
-    grid.User_Click(1000 + 960, 240 * 3 + 10);  // column 2, row 3
+    grid.User_MouseDown(1, 0, 1000 + 960, 240 * 3 + 10);  // column 2, row 3
+    grid.User_Click(1000 + 960, 240 * 3 + 10);
     EXPECT_EQ(grid.Row(), 3);
     EXPECT_EQ(grid.Col(), 2);
     EXPECT_EQ(listener.events.back(), "click 3,2");
-    grid.User_Click(10, 10);  // a fixed cell does not take the current cell
+    grid.User_MouseDown(1, 0, 10, 10);  // a fixed cell does not take the current cell
     EXPECT_EQ(grid.Row(), 3);
 }
 

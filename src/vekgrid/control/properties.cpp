@@ -66,20 +66,23 @@ void vekGRID::Gridline_Draw(std::int32_t mode) {
 }
 
 void vekGRID::Rows(std::int32_t n) {
-    bool catchers_hidden = false;
+    if (grid_.Rows() >= 3 && n == grid_.Rows()) return;
+    // Whatever happens below, the grid and the focus catchers show again and Redraw is what
+    // the host had: row formatting switches it on as it ends.
+    const bool catchers_hidden = Catchers_Visible(), redraw = grid_.Redraw();
+    if (catchers_hidden) Show_Catchers(false);
+    grid_.Visible(false);
+    auto restore = [&] {
+        updating_grid_ = false;
+        grid_.Redraw(redraw);
+        grid_.Visible(true);
+        if (catchers_hidden) Show_Catchers(true);
+    };
+    if (grid_.Cols() < 2 || n < 0) {
+        restore();
+        return;
+    }
     try {
-        if (grid_.Rows() >= 3 && n == grid_.Rows()) return;
-        if (Catchers_Visible()) {
-            catchers_hidden = true;
-            Show_Catchers(false);
-        }
-        grid_.Visible(false);
-        if (grid_.Cols() < 2 || n < 0) {
-            // Nothing to do; show what was hidden rather than leave the control blank.
-            grid_.Visible(true);
-            if (catchers_hidden) Show_Catchers(true);
-            return;
-        }
         if (n < 1) throw Invalid_Argument("Invalid Row value");
         if (grid_.Rows() > 1) {
             if (n <= grid_.Rows()) {
@@ -106,11 +109,12 @@ void vekGRID::Rows(std::int32_t n) {
         Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
                              static_cast<std::int32_t>(grid_.Cols() - 1));
         Mark_Changed("Rows");
+        grid_.Redraw(redraw);
         grid_.Visible(true);
         GridEditor_EnterCell();
-        if (catchers_hidden) Show_Catchers(true);
+        restore();
     } catch (const std::exception& e) {
-        updating_grid_ = false;
+        restore();
         platform_.Messages().MsgBox(
             std::string("An error occured in the Rows Let function:\r\n") + e.what(),
             Msg::Exclamation | Msg::System_Modal, "VEKGrid Error");
@@ -132,6 +136,8 @@ void vekGRID::TextEditor_Text(const std::string& text) {
 void vekGRID::RowHeight(std::int32_t Index, std::int32_t height) {
     Ignore_Errors([&] { grid_.RowHeight(Index, height); });
     Mark_Changed("RowHeight");
+    // The editor follows its row: moved with it, or hidden with it.
+    if (Index >= 1 && Index <= CurrentRow) Editor_Follows_Rows();
 }
 
 void vekGRID::ColWidth(std::int32_t Index, std::int32_t width) {
@@ -140,7 +146,13 @@ void vekGRID::ColWidth(std::int32_t Index, std::int32_t width) {
     Ignore_Errors([&] { grid_.Visible(false); });
     Ignore_Errors([&] { grid_.ColWidth(Index, width); });
     Mark_Changed("ColWidth");
-    Ignore_Errors([&] { Place_Active_Editor(); });
+    // The editor follows its column: moved with it, or hidden with it.
+    Ignore_Errors([&] {
+        if (Index == CurrentCol && grid_.ColWidth(Index) < 1)
+            Hide_Editors();
+        else
+            Place_Active_Editor();
+    });
     Ignore_Errors([&] { grid_.Visible(true); });
     if (catchers_hidden) Show_Catchers(true);
 }
@@ -177,7 +189,7 @@ std::string vekGRID::TextMatrix(std::int32_t Row, std::int32_t Col) {
     // Reading the cell being edited reads what the user has typed so far.
     if (Row == grid_.Row() && Col == grid_.Col() && Row == CurrentRow && Col == CurrentCol &&
         Row > 0 && Col > 0 && Column_Editor(Col) == TextBox && text_editor_->Visible())
-        Commit_Text(Row, Col, text_editor_->Text());
+        Commit_Text(Row, Col, Typed_Text());
     return grid_.TextMatrix(Row, Col);
 }
 

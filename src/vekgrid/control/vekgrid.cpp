@@ -81,6 +81,10 @@ vekGRID::vekGRID(Platform& platform)
     Ignore_Errors([&] { column_properties_ = Variant_Array(0, Col_Attr::Last, 0, 0); });
     Ignore_Errors([&] { grid_.Rows(1); });
     Ignore_Errors([&] { grid_.Cols(1); });
+    // No cell is left to edit or to report.
+    CurrentRow = CurrentCol = previous_row_ = previous_col_ = 0;
+    cell_change_pending_ = false;
+    column_one_frozen_ = false;
     // The one grid option switched off: whole-row and whole-column selection by clicking a
     // header, which would move the selection behind the control's back.
     Ignore_Errors([&] { grid_.AllowBigSelection(false); });
@@ -128,20 +132,9 @@ void vekGRID::Resize(int width, int height) {
         Ignore_Errors([&] { GridEditor_Scroll(); });
         return;
     }
-    updating_grid_ = true;
-    int col = grid_.Col(), row = grid_.Row();
-    Ignore_Errors([&] { grid_.FixedCols(1); });
-    Ignore_Errors([&] { grid_.FillStyle(1); });
-    Ignore_Errors([&] { grid_.Col(1); });
-    Ignore_Errors([&] { grid_.Row(1); });
-    Ignore_Errors([&] { grid_.RowSel(grid_.Rows() - 1); });
-    Ignore_Errors([&] { grid_.CellForeColor(Colors::Black); });
-    Ignore_Errors([&] { grid_.CellFontBold(false); });
-    Ignore_Errors([&] { grid_.FillStyle(0); });
+    // Column 1 gives up its frozen look; restyled only if it has it.
+    Style_Column_One(false);
     Ignore_Errors([&] { pic_line_->Visible(false); });
-    Ignore_Errors([&] { grid_.Col(col); });
-    Ignore_Errors([&] { grid_.Row(row); });
-    updating_grid_ = false;
     Ignore_Errors([&] { GridEditor_Scroll(); });
 }
 
@@ -221,6 +214,10 @@ void vekGRID::Clear_Grid() {
     Ignore_Errors([&] { text_editor_->Text(""); });
     Ignore_Errors([&] { grid_.Rows(1); });
     Ignore_Errors([&] { grid_.Cols(1); });
+    // No cell is left to edit or to report.
+    CurrentRow = CurrentCol = previous_row_ = previous_col_ = 0;
+    cell_change_pending_ = false;
+    column_one_frozen_ = false;
     // The formula sources go with the cells, or the next columns would inherit them.
     Resize_Equation_Mask(0, 0);
     Ignore_Errors([&] { column_properties_ = Variant_Array(0, Col_Attr::Last, 0, 0); });

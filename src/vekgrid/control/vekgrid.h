@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vekgrid/columns/vek_column.h"
@@ -348,10 +349,6 @@ class vekGRID : private Grid_Listener {
     // Editor placement by kind, on entry.
     void Enter_Combo_Cell(int k);
     void Enter_PopUp_Cell(int k);
-    // Moves on from a divider column in the direction of the move.
-    void Skip_Divider();
-    // Moves on from a blocked cell the way the arrow key would (37 left .. 40 down).
-    void Step_Off_Blocked_Cell(int key);
     bool Usable(int row, int col) const;
     void Key_Right();
     void Key_Left();
@@ -508,6 +505,27 @@ class vekGRID : private Grid_Listener {
     bool frame_visible_ = true;
     bool cell_change_pending_ = false;
     std::string pending_previous_value_;
+
+    // Editing and navigation
+    enum class Heading { None, Left, Right, Up, Down };
+    // Set by a key just before it moves the current cell: the way on past cells that take no
+    // editor. Without it the way is read from the cell last left.
+    Heading move_heading_ = Heading::None;
+    // Column 1 carries the frozen look (a second fixed column, grey and bold).
+    bool column_one_frozen_ = false;
+    // A data cell that shows and is neither a divider nor blocked.
+    bool Takes_Editor(int row, int col) const;
+    // Where an entry into (row, col), a cell that takes no editor, goes on to; none when no
+    // cell on the way can take the editor.
+    std::optional<std::pair<int, int>> Landing(int row, int col, Heading heading) const;
+    // The grid rests where no editor can be: editors hidden, CurrentRow and CurrentCol 0.
+    void No_Active_Editor();
+    void Style_Column_One(bool frozen);
+    // The text editor's text as a cell may take it from the user.
+    std::string Typed_Text() const;
+    // The bottom edge of the last row, in the grid's coordinates.
+    long long Rows_Bottom() const;
+    int Previous_Shown_Row(int row) const;
 };
 
 }  // namespace vekgrid

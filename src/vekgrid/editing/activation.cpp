@@ -1,4 +1,6 @@
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 #include "vekgrid/common/errors.h"
 #include "vekgrid/control/vekgrid.h"
@@ -10,7 +12,6 @@ constexpr int kParkedLeft = -50000;  // out of sight, by the activation
 constexpr int kHiddenLeft = -40000;  // out of sight, by Hide_Editors
 constexpr int kLeftButtonDown = 513;
 constexpr int kMouseWheel = 522;
-constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 }  // namespace
 
 void vekGRID::Hide_Editors() {
@@ -64,7 +65,9 @@ void vekGRID::Shift_Focus_To_Visible_Grideditor() {
             case TextBox:
                 // Only over a data cell that shows: the fixed column and hidden rows take none
                 // (rows inserted above the current one may have moved a hidden row under it).
-                if (CurrentCol < 1 || grid_.Row() < 1 || grid_.RowHeight(grid_.Row()) == 0) {
+                // A read-only column's box stays parked: the grid shows the cell.
+                if (CurrentCol < 1 || grid_.Row() < 1 || grid_.RowHeight(grid_.Row()) == 0 ||
+                    Column_Flag(Col_Attr::Read_Only, CurrentCol)) {
                     Hide_Editors();
                     grid_.SetFocus();
                     return;
@@ -105,103 +108,126 @@ bool vekGRID::Blocked(int row, int col) const {
     return grid_.Look(row, col).back == grid_.BackColor();
 }
 
-// A blocked cell is passed over the way the arrow key would pass it.
-void vekGRID::Step_Off_Blocked_Cell(int key) {
-    std::int16_t code = static_cast<std::int16_t>(key);
-    UserControl_KeyDown(code, 0);
+bool vekGRID::Takes_Editor(int row, int col) const {
+    if (row < 1 || col < 1 || row >= grid_.Rows() || col >= grid_.Cols()) return false;
+    if (col > column_properties_.Upper(2)) return false;  // a column without a definition
+    return grid_.RowHeight(row) >= 1 && grid_.ColWidth(col) >= 1 && Column_Editor(col) != Divider &&
+           !Blocked(row, col);
 }
 
-// Divider columns take no editor: the move goes on to the next column that shows, in its
-// direction; a vertical move into a divider goes to column 0.
-void vekGRID::Skip_Divider() {
-    const int cols = grid_.Cols(), now = grid_.Col();
-    int k = 0;
-    if (previous_col_ > now) {
-        k = now >= 2 ? now - 1 : cols - 1;
-        for (int guard = 0; grid_.ColWidth(k) < 1 && guard <= cols; ++guard) {
-            if (k <= 1) {
-                k = cols - 1;
-                if (grid_.ColWidth(k) >= 1) break;
-            } else if (grid_.ColWidth(k - 1) >= 1) {
-                --k;
-                if (Column_Editor(k) != Divider) break;
-            } else {
-                --k;
-            }
-        }
-    } else if (previous_col_ < now) {
-        k = now < cols - 1 ? now + 1 : 1;
-        for (int guard = 0; grid_.ColWidth(k) < 1 && guard <= cols; ++guard) {
-            if (k >= cols - 1) {
-                k = 1;
-                if (grid_.ColWidth(k) >= 1) break;
-            } else {
-                ++k;
-                if (grid_.ColWidth(k) >= 1) break;
-            }
+// Dividers, hidden columns and blocked cells take no editor: an entry goes on to the next cell
+// that does, the way the move was going. Each way is one bounded scan, where passing the cells
+// on one at a time through the grid's own notifications could go round for ever on a grid with
+// no such cell, and would report every cell passed as left.
+std::optional<std::pair<int, int>> vekGRID::Landing(int row, int col, Heading heading) const {
+    const int rows = grid_.Rows(), cols = grid_.Cols();
+    const int pr = previous_row_, pc = previous_col_;
+    const bool passing_column = Column_Editor(col) == Divider || grid_.ColWidth(col) < 1;
+    if (passing_column && (heading == Heading::Up || heading == Heading::Down))
+        heading = Heading::None;  // a column passed over is passed sideways
+    if (heading == Heading::None) {
+        if (passing_column) {
+            // A vertical move into a divider would land on the fixed column, which takes no
+            // editor: it goes right instead.
+            heading = pc > col ? Heading::Left : Heading::Right;
+        } else if (row == pr) {
+            heading = pc < col ? Heading::Right : Heading::Left;
+        } else if (col == pc) {
+            heading = pr < row ? Heading::Down : Heading::Up;
+        } else if (rows == 2 || pr >= rows) {
+            // The only data row, or the row left is gone: the row's first open cell.
+            for (int k = 1; k < cols; ++k)
+                if (Takes_Editor(row, k)) return std::pair{row, k};
+            return std::nullopt;
+        } else if (Takes_Editor(pr, pc)) {
+            // Back to the cell left, which takes its editor again.
+            return std::pair{pr, pc};
+        } else {
+            heading = Heading::Right;
         }
     }
-    grid_.Col(k);
+    auto fallback = [&]() -> std::optional<std::pair<int, int>> {
+        if (Takes_Editor(pr, pc)) return std::pair{pr, pc};
+        return std::nullopt;
+    };
+    switch (heading) {
+        case Heading::Right:
+        case Heading::Left:
+            // Round the row, as Right and Left search it.
+            for (int step = 0, k = col; step < cols - 1; ++step) {
+                if (heading == Heading::Right)
+                    k = k >= cols - 1 ? 1 : k + 1;
+                else
+                    k = k <= 1 ? cols - 1 : k - 1;
+                if (Takes_Editor(row, k)) return std::pair{row, k};
+            }
+            return fallback();
+        case Heading::Down:
+            for (int r = row + 1; r < rows; ++r)
+                if (Takes_Editor(r, col)) return std::pair{r, col};
+            return fallback();
+        case Heading::Up:
+            for (int r = row - 1; r >= 1; --r)
+                if (Takes_Editor(r, col)) return std::pair{r, col};
+            return fallback();
+        default:
+            return fallback();
+    }
+}
+
+void vekGRID::No_Active_Editor() {
+    Ignore_Errors([&] { Hide_Editors(); });
+    Ignore_Errors([&] { text_editor_->Left(kParkedLeft); });
+    CurrentRow = 0;
+    CurrentCol = 0;
+    // The edit left behind is reported now: no cell entry is coming to report it.
+    if (cell_change_pending_ && !suppress_cell_events_) {
+        cell_change_pending_ = false;
+        if (previous_row_ >= 1 && previous_row_ < grid_.Rows() && previous_col_ >= 1 &&
+            previous_col_ < grid_.Cols()) {
+            std::string previous = pending_previous_value_;
+            std::string current = Mask_Text(previous_row_, previous_col_);
+            double r = previous_row_, c = previous_col_;
+            Raise_Event([&](vekGRID_Events& l) { l.CellChanged(previous, current, r, c); });
+        }
+    }
 }
 
 // Cell activation: the editor of the entered cell's column is placed over it and loaded.
 void vekGRID::GridEditor_EnterCell() {
     if (ignore_cell_change_ || updating_grid_) return;
+    const Heading heading = std::exchange(move_heading_, Heading::None);
     if (grid_.Rows() == 1 || grid_.RowHeight(grid_.Row()) == 0) {
-        Ignore_Errors([&] { Hide_Editors(); });
+        // No event: a hidden row is no cell to edit.
+        No_Active_Editor();
         return;
     }
     const Catchers_Hidden catchers(*this);
 
-    const int row = grid_.Row(), col = grid_.Col();
-    if (Blocked(row, col)) {
-        Ignore_Errors([&] { text_editor_->Left(kParkedLeft); });
-        auto first_open_column = [&](int r) {
-            for (int k = 1; k < grid_.Cols(); ++k)
-                if (!Blocked(r, k)) return k;
-            return 0;
-        };
-        if (row == previous_row_) {
-            Ignore_Errors(
-                [&] { Step_Off_Blocked_Cell(previous_col_ < col ? kKeyRight : kKeyLeft); });
+    int row = grid_.Row(), col = grid_.Col();
+    if (row >= 1 && col >= 1 && !Takes_Editor(row, col)) {
+        const auto landing = Landing(row, col, heading);
+        if (!landing) {
+            No_Active_Editor();
             return;
         }
-        if (col == previous_col_) {
-            Ignore_Errors([&] { Step_Off_Blocked_Cell(previous_row_ < row ? kKeyDown : kKeyUp); });
-            return;
-        }
-        if (grid_.Rows() == 2) {
-            if (int k = first_open_column(1)) {
-                Ignore_Errors([&] {
-                    grid_.Row(1);
-                    grid_.Col(k);
-                    Hide_Editors();
-                });
-                return;
-            }
-        } else if (previous_row_ >= grid_.Rows()) {
-            if (int k = first_open_column(row)) {
-                Ignore_Errors([&] {
-                    grid_.Col(k);
-                    Hide_Editors();
-                });
-                return;
-            }
-        } else {
-            updating_grid_ = true;
-            Ignore_Errors([&] {
-                grid_.Row(previous_row_);
-                grid_.Col(previous_col_);
-            });
-            updating_grid_ = false;
-            Ignore_Errors([&] { Hide_Editors(); });
-            return;
-        }
+        std::tie(row, col) = *landing;
+        updating_grid_ = true;
+        Ignore_Errors([&] {
+            grid_.Row(row);
+            grid_.Col(col);
+        });
+        updating_grid_ = false;
     }
 
     CurrentRow = grid_.Row();
     CurrentCol = grid_.Col();
-    if (CurrentCol > column_properties_.Upper(2)) return;
+    if (CurrentCol > column_properties_.Upper(2)) {
+        // A column the host made with Cols has no editor; the text of the cell left must not
+        // be committed into it.
+        No_Active_Editor();
+        return;
+    }
     enter_new_row_ = CurrentRow != previous_row_;
     Ignore_Errors([&] {
         text_editor_->Locked(false);
@@ -211,8 +237,9 @@ void vekGRID::GridEditor_EnterCell() {
         grid_.HighLight(0);
     });
     const bool read_only = Column_Flag(Col_Attr::Read_Only, CurrentCol);
+    const bool fixed = CurrentRow == 0 || CurrentCol == 0;
     const auto kind = Column_Editor(CurrentCol);
-    switch (kind) {
+    switch (fixed ? Divider : kind) {
         case TextBox:
         case ProgressBar:
             Ignore_Errors([&] { text_editor_->Text(Mask_Text(CurrentRow, CurrentCol)); });
@@ -243,19 +270,17 @@ void vekGRID::GridEditor_EnterCell() {
             Enter_PopUp_Cell(CurrentCol);
             break;
         case Divider:
+            // Fixed cells (a header cell, the row labels) take no editor either.
             Ignore_Errors([&] {
                 Hide_Editors();
                 grid_.SetFocus();
                 text_editor_->Left(kParkedLeft);
             });
-            // The move into the divider raises its own leave and enter on the way out.
-            Ignore_Errors([&] { Skip_Divider(); });
-            return;
+            break;
         default:
             Ignore_Errors([&] { Place_Text_Editor(); });
             break;
     }
-    if (grid_.Row() == 0) Ignore_Errors([&] { Hide_Editors(); });
     if (suppress_cell_events_) return;
     Raise_Event([](vekGRID_Events& l) { l.EnterCell(); });
     // The edited cell may have gone with rows removed since its commit: no event for it then.
@@ -269,12 +294,18 @@ void vekGRID::GridEditor_EnterCell() {
     cell_change_pending_ = false;
 }
 
+long long vekGRID::Rows_Bottom() const {
+    const int last = grid_.Rows() - 1;
+    return static_cast<long long>(grid_.RowPos(last)) + grid_.RowHeight(last);
+}
+
 void vekGRID::Grid_Click() {
     Raise_Event([](vekGRID_Events& l) { l.Click(); });
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
     if (grid_.Rows() == 1) {
         // A click on a grid with only its header makes the first data row.
+        const bool redraw = grid_.Redraw();
         Ignore_Errors([&] {
             grid_.Rows(2);
             CurrentRow = 1;
@@ -287,6 +318,7 @@ void vekGRID::Grid_Click() {
             updating_grid_ = false;
         });
         updating_grid_ = false;
+        grid_.Redraw(redraw);
         suppress_combo_dropdown_ = true;
         Ignore_Errors([&] { GridEditor_EnterCell(); });
         suppress_combo_dropdown_ = false;
@@ -295,29 +327,28 @@ void vekGRID::Grid_Click() {
         double added = 1;
         Raise_Event([&](vekGRID_Events& l) { l.RowAdded(added); });
         Shift_Focus_To_Visible_Grideditor();
-    } else {
-        long long total = 0;
-        for (int r = 0; r < grid_.Rows(); ++r) total += grid_.RowHeight(r);
-        if (mouse_y_ <= static_cast<double>(total)) {
-            CurrentRow = grid_.Row();
-            CurrentCol = grid_.Col();
-            switch (Column_Editor(CurrentCol)) {
-                case ComboBox:
+    } else if (static_cast<long long>(mouse_y_) < Rows_Bottom() &&
+               grid_.MouseRow() == grid_.Row() && grid_.MouseCol() == grid_.Col() &&
+               CurrentRow == grid_.Row() && CurrentCol == grid_.Col()) {
+        // The press already entered the cell under the pointer. The release acts only on that
+        // cell: not below the last row (measured in view, after scrolling), not on a divider
+        // or header the press ignored, not where a blocked cell sent the press on.
+        switch (Column_Editor(CurrentCol)) {
+            case ComboBox:
+                Ignore_Errors([&] { GridEditor_EnterCell(); });
+                break;
+            case CheckBox:
+                if (grid_.MouseCol() != 0 && grid_.MouseRow() != 0)
+                    Ignore_Errors([&] { Toggle_Check_Box(); });
+                break;
+            case TextBox:
+                if (!text_editor_->Visible())
                     Ignore_Errors([&] { GridEditor_EnterCell(); });
-                    break;
-                case CheckBox:
-                    if (grid_.MouseCol() != 0 && grid_.MouseRow() != 0)
-                        Ignore_Errors([&] { Toggle_Check_Box(); });
-                    break;
-                case TextBox:
-                    if (!text_editor_->Visible())
-                        Ignore_Errors([&] { GridEditor_EnterCell(); });
-                    else
-                        Ignore_Errors([&] { text_editor_->SetFocus(); });
-                    break;
-                default:
-                    break;
-            }
+                else
+                    Ignore_Errors([&] { text_editor_->SetFocus(); });
+                break;
+            default:
+                break;
         }
     }
     if (catchers_hidden) Show_Catchers(true);
@@ -333,7 +364,12 @@ void vekGRID::Grid_MouseMove(int, int, double x, double y) {
 }
 
 void vekGRID::Grid_MouseDown(int button, int shift, double x, double y) {
-    if (grid_.Cols() < 2 || grid_.Rows() < 2) return;
+    if (grid_.Cols() < 2 || grid_.Rows() < 2) {
+        // The press's ignore lasts until this MouseDown, whatever the grid's size; left set it
+        // would silence every later cell entry.
+        ignore_cell_change_ = false;
+        return;
+    }
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
     auto back_to_previous = [&] {
@@ -360,7 +396,7 @@ void vekGRID::Grid_MouseDown(int button, int shift, double x, double y) {
         if (button == 2 && grid_.MouseRow() == 0) {
             back_to_previous();
             Ignore_Errors([&] { GridEditor_EnterCell(); });
-        } else if (button == 2) {
+        } else if (button == 2 && static_cast<long long>(y) < Rows_Bottom()) {
             Ignore_Errors([&] { GridEditor_LeaveCell(); });
             updating_grid_ = true;
             Ignore_Errors([&] {
@@ -423,36 +459,18 @@ void vekGRID::GridEditor_Scroll() {
     if (catchers_hidden) Show_Catchers(false);
     const bool was_visible = grid_.Visible();
     grid_.Visible(false);
-    const int row = grid_.Row(), col = grid_.Col();
-    auto style_column_one = [&](int fixed, Color fore, bool bold) {
-        updating_grid_ = true;
-        Ignore_Errors([&] {
-            grid_.FixedCols(fixed);
-            grid_.FillStyle(1);
-            grid_.Col(1);
-            grid_.Row(1);
-            grid_.RowSel(grid_.Rows() - 1);
-            grid_.CellForeColor(fore);
-            grid_.CellFontBold(bold);
-            grid_.FillStyle(0);
-        });
-        Ignore_Errors([&] {
-            grid_.Row(row);
-            grid_.Col(col);
-        });
-        updating_grid_ = false;
-    };
     const int f = Column_Editor(2) == Divider ? 3 : 2;
     if (!left_col_always_visible_ ||
         (grid_.LeftCol() == f && grid_.FixedCols() == 2 && grid_.Col() == f)) {
-        style_column_one(1, Colors::Black, false);
+        Style_Column_One(false);
         Ignore_Errors([&] { pic_line_->Visible(false); });
     } else if (grid_.Cols() > 1 && grid_.ColPos(1) < 0) {
-        style_column_one(2, 0xC0C0C0, true);
+        Style_Column_One(true);
     }
 
     Ignore_Errors([&] {
-        if (CurrentRow < grid_.TopRow() || CurrentCol < grid_.LeftCol()) {
+        if (CurrentRow < grid_.TopRow() || CurrentCol < grid_.LeftCol() ||
+            grid_.RowHeight(CurrentRow) < 1) {
             Hide_Editors();
             return;
         }
@@ -461,9 +479,11 @@ void vekGRID::GridEditor_Scroll() {
         const int bar = platform_.System_Metric(9) * platform_.Twips_Per_Pixel_X();
         const int visible_width = grid_.Width() - grid_.ColWidth(0) - (vertical_bar ? bar : 0);
         const int visible_height = grid_.Height() - grid_.RowHeight(0) - (horizontal_bar ? bar : 0);
-        int width_extent = grid_.ColWidth(1), height_extent = 0;
+        long long width_extent = grid_.ColWidth(1);
         for (int c = grid_.LeftCol(); c <= CurrentCol; ++c) width_extent += grid_.ColWidth(c);
-        for (int r = grid_.TopRow(); r <= CurrentRow; ++r) height_extent += grid_.RowHeight(r);
+        // The rows from TopRow to the current one, from the grid's row offsets.
+        const long long height_extent = static_cast<long long>(grid_.RowPos(CurrentRow)) +
+                                        grid_.RowHeight(CurrentRow) - grid_.RowHeight(0);
         const auto kind = Column_Editor(CurrentCol);
         if (width_extent >= visible_width || height_extent >= visible_height) {
             if (kind == PopUp) Hide_Editors();
@@ -483,6 +503,33 @@ void vekGRID::GridEditor_Scroll() {
     });
     grid_.Visible(was_visible);
     if (catchers_hidden) Show_Catchers(true);
+}
+
+// Column 1 stays in view when the grid scrolls right: it becomes a second fixed column, grey and
+// bold, and gets its plain look back when released. Only a change of state restyles the
+// column over its rows, so moves that find it released cost nothing per row.
+void vekGRID::Style_Column_One(bool frozen) {
+    const int fixed = frozen ? 2 : 1;
+    if (frozen == column_one_frozen_ && grid_.FixedCols() == fixed) return;
+    const int row = grid_.Row(), col = grid_.Col();
+    const bool was_updating = updating_grid_;
+    updating_grid_ = true;
+    Ignore_Errors([&] {
+        grid_.FixedCols(fixed);
+        grid_.FillStyle(1);
+        grid_.Col(1);
+        grid_.Row(1);
+        grid_.RowSel(grid_.Rows() - 1);
+        grid_.CellForeColor(frozen ? Color{0xC0C0C0} : Colors::Black);
+        grid_.CellFontBold(frozen);
+        column_one_frozen_ = frozen;
+    });
+    Ignore_Errors([&] { grid_.FillStyle(0); });
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = was_updating;
 }
 
 }  // namespace vekgrid

@@ -1,9 +1,21 @@
+#include <algorithm>
+
 #include "vekgrid/common/errors.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/formula/math_parser.h"
 #include "vekgrid/formula/text_to_double.h"
 
 namespace vekgrid {
+
+// The text box is one line, and saved files separate cells by Tab and rows by line breaks: a
+// pasted block would split its row on the next load. Those characters become spaces; the host's
+// own writes (Cell_Text, TextMatrix) keep whatever it gives.
+std::string vekGRID::Typed_Text() const {
+    std::string text = text_editor_->Text();
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
 
 void vekGRID::Commit_Text(int r, int k, const std::string& t) {
     const bool formula = Column_Flag(Col_Attr::Formula, k);
@@ -32,7 +44,7 @@ void vekGRID::GridEditor_LeaveCell() {
     Ignore_Errors([&] { grid_.FocusRect(0); });
     const int r = CurrentRow, k = CurrentCol;
     if (r == 0 || k == 0) return;
-    const std::string t = text_editor_->Text();
+    const std::string t = Typed_Text();
     switch (Column_Editor(k)) {
         case TextBox: {
             Ignore_Errors([&] { Hide_Editors(); });

@@ -371,12 +371,14 @@ int Host_Grid::Last_Top_Row(long long room) const {
 void Host_Grid::Pointer_At(double x, double y) {
     // Fixed parts first, then the scrolled ones; past the last cell the last shown one counts.
     mouse_row_ = 0;
+    pointer_on_cell_ = true;
     const int rows = Rows();
     const int top = std::max(top_row_, 1);
     if (rows > 1 && y >= row_height_[0]) {
         // Absolute offset from the top of row 0 as if nothing were scrolled.
         const double target = y - row_height_[0] + static_cast<double>(Row_Top(top));
         if (target >= static_cast<double>(total_row_height_)) {
+            pointer_on_cell_ = false;
             Row_Top(rows);
             auto last = std::lower_bound(row_end_.begin() + top, row_end_.begin() + rows,
                                          total_row_height_);
@@ -416,6 +418,7 @@ void Host_Grid::Pointer_At(double x, double y) {
             return;
         }
     if (last_shown >= 0) mouse_col_ = last_shown;
+    pointer_on_cell_ = false;
 }
 
 int Host_Grid::MouseRow() const {
@@ -425,17 +428,18 @@ int Host_Grid::MouseCol() const {
     return mouse_col_;
 }
 
+// The press moved the current cell; the release only reports the click. Moving again here
+// would run the cell handlers twice for one click, and undo where they sent the press.
 void Host_Grid::User_Click(double x, double y) {
     Pointer_At(x, y);
-    if (mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ && mouse_col_ < cols_ && mouse_row_ < Rows())
-        Move_Current(mouse_row_, mouse_col_);
     if (listener_) listener_->Grid_Click();
 }
 
 void Host_Grid::User_MouseDown(int button, int shift, double x, double y) {
     Pointer_At(x, y);
-    if (button == 1 && mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ && mouse_col_ < cols_ &&
-        mouse_row_ < Rows())
+    // Below the last row or right of the last column there is no cell to move to.
+    if (button == 1 && pointer_on_cell_ && mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ &&
+        mouse_col_ < cols_ && mouse_row_ < Rows())
         Move_Current(mouse_row_, mouse_col_);
     if (listener_) listener_->Grid_MouseDown(button, shift, x, y);
 }

@@ -295,11 +295,12 @@ class Host_Grid {
     void ZOrder(int position = 0) { z_order_ = position; }
     int Z_Order() const { return z_order_; }
 
-    // Input from a view: the pointer went down / up at (x, y); these move the current cell
-    // like the original grid and raise the listener's notifications.
+    // Input from a view: the pointer went down / up at (x, y). The press moves the current
+    // cell; the release (User_Click) only reports the click.
     void User_Click(double x, double y);
-    // A button went down: the left one moves the current cell to a data cell under it, then
-    // the listener hears MouseDown. Move and double click only notify.
+    // A button went down: the left one moves the current cell to a data cell under it (none
+    // below the last row or right of the last column), then the listener hears MouseDown.
+    // Move and double click only notify.
     void User_MouseDown(int button, int shift, double x, double y);
     void User_MouseMove(int button, int shift, double x, double y);
     void User_DblClick();
@@ -372,6 +373,7 @@ class Host_Grid {
     int row_ = 0, col_ = 0, row_sel_ = 0, col_sel_ = 0;
     int top_row_ = 1, left_col_ = 0;
     int mouse_row_ = 0, mouse_col_ = 0;
+    bool pointer_on_cell_ = false;  // the last pointer position fell on a cell
     int fill_style_ = 0;
     bool word_wrap_ = false;
     int focus_rect_ = 1;

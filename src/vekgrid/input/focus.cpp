@@ -78,11 +78,11 @@ void vekGRID::Commit_On_Focus_Loss() {
         switch (Column_Editor(k)) {
             case TextBox:
             case ProgressBar:
-                text = text_editor_->Text(), has_text = true;
+                text = Typed_Text(), has_text = true;
                 break;
             case PopUp:
                 if (Column_Flag(Col_Attr::PopUp_Cell_Editing, k))
-                    text = text_editor_->Text(), has_text = true;
+                    text = Typed_Text(), has_text = true;
                 break;
             case ComboBox:
                 text = combo_editor_(k).Text(), has_text = true;

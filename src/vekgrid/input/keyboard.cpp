@@ -16,6 +16,11 @@ bool vekGRID::Usable(int row, int col) const {
 
 void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
     const Catchers_Hidden catchers(*this);
+    // A key's heading lives as long as the key: a move that entered no cell leaves none behind.
+    struct Heading_Reset {
+        Heading& heading;
+        ~Heading_Reset() { heading = Heading::None; }
+    } heading_reset{move_heading_};
 
     if ((CurrentRow == 0 || CurrentCol == 0) && (grid_.Rows() == 1 || grid_.Cols() == 1)) return;
     const int key = KeyCode;
@@ -122,9 +127,8 @@ void vekGRID::UserControl_KeyPress(std::int16_t& KeyAscii) {
 }
 
 void vekGRID::Key_Enter() {
-    bool visible_below = false;
-    for (int i = grid_.Row() + 1; i < grid_.Rows() && !visible_below; ++i)
-        visible_below = grid_.RowHeight(i) >= 1;
+    // From the grid's row offsets, not a walk over the rows below.
+    const bool visible_below = grid_.Next_Shown_Row(grid_.Row() + 1) < grid_.Rows();
     const bool last_row = CurrentRow == grid_.Rows() - 1;
     if (allow_new_rows_ && last_row && CurrentCol == grid_.Cols() - 1) {
         Add_Row_By_Enter();
@@ -138,21 +142,13 @@ void vekGRID::Key_Enter() {
 }
 
 void vekGRID::Unfreeze_Column_One() {
-    Ignore_Errors([&] {
-        grid_.FixedCols(1);
-        grid_.FillStyle(1);
-        grid_.Col(1);
-        grid_.Row(1);
-        grid_.RowSel(grid_.Rows() - 1);
-        grid_.CellForeColor(Colors::Black);
-        grid_.CellFontBold(false);
-        grid_.FillStyle(0);
-    });
+    Style_Column_One(false);
     Ignore_Errors([&] { pic_line_->Visible(false); });
 }
 
 void vekGRID::Add_Row_By_Enter() {
     Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    const bool redraw = grid_.Redraw();
     grid_.Rows(grid_.Rows() + 1);
     Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
                          static_cast<std::int32_t>(grid_.Cols() - 1));
@@ -162,8 +158,10 @@ void vekGRID::Add_Row_By_Enter() {
         grid_.Row(grid_.Rows() - 2);
     });
     updating_grid_ = false;
-    std::int32_t last = 0;
-    Format_New_Row(last);
+    // The new row and its label; the labels above have their look already, and styling them
+    // all again would make every Enter cost the whole grid.
+    Format_Row(grid_.Rows() - 1, grid_.Rows() - 1);
+    grid_.Redraw(redraw);
     if (!Column_Flag(Col_Attr::Read_Only, 1)) {
         CurrentRow = static_cast<std::int32_t>(grid_.Rows() - 1);
         CurrentCol = 1;
@@ -177,13 +175,14 @@ void vekGRID::Add_Row_By_Enter() {
     }
     double added = grid_.Rows() - 1;
     Raise_Event([&](vekGRID_Events& l) { l.RowAdded(added); });
-    // The new row's first cell takes the editor.
+    // The new row's first cell takes the editor, or the first one after it that does.
     updating_grid_ = true;
     Ignore_Errors([&] {
         grid_.Row(grid_.Rows() - 1);
         grid_.Col(1);
     });
     updating_grid_ = false;
+    move_heading_ = Heading::Right;
     Ignore_Errors([&] { GridEditor_EnterCell(); });
 }
 
@@ -192,7 +191,9 @@ void vekGRID::Key_Right() {
     const auto kind = Column_Editor(CurrentCol);
     const Text_Box& box = *text_editor_;
     const int length = static_cast<int>(box.Text().size());
-    const bool caret_allows = box.SelStart() == length || box.SelLength() == length ||
+    // Without an active editor there is no caret to keep the key.
+    const bool caret_allows = CurrentRow == 0 || CurrentCol == 0 || box.SelStart() == length ||
+                              box.SelLength() == length ||
                               Column_Flag(Col_Attr::Read_Only, CurrentCol) ||
                               Column_Flag(Col_Attr::PopUp_Cell_Editing, CurrentCol);
     switch (kind) {
@@ -222,6 +223,7 @@ void vekGRID::Key_Right() {
         }
     }
     if (found < 0 || found == start) return;
+    move_heading_ = Heading::Right;
     if (start != cols - 1) {
         grid_.Col(found);
         return;
@@ -237,6 +239,7 @@ void vekGRID::Key_Right() {
     });
     updating_grid_ = false;
     Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    move_heading_ = Heading::Right;
     Ignore_Errors([&] { GridEditor_EnterCell(); });
     updating_grid_ = true;
     const int now_row = grid_.Row(), now_col = grid_.Col();
@@ -267,7 +270,7 @@ void vekGRID::Key_Left() {
     }
     if (found < 0 || found == start) return;
     const Text_Box& box = *text_editor_;
-    switch (Column_Editor(CurrentCol)) {
+    switch (CurrentRow == 0 || CurrentCol == 0 ? Divider : Column_Editor(CurrentCol)) {
         case TextBox:
             if (box.SelStart() != 0 && box.SelLength() != static_cast<int>(box.Text().size()))
                 return;
@@ -282,6 +285,7 @@ void vekGRID::Key_Left() {
             break;
     }
     Ignore_Errors([&] { grid_.SetFocus(); });
+    move_heading_ = Heading::Left;
     grid_.Col(found);
 }
 
@@ -289,18 +293,17 @@ void vekGRID::Key_Vertical(bool down) {
     last_direction_ = down ? "Down" : "Up";
     const int col = grid_.Col(), start = grid_.Row();
     int r = start;
-    if (down) {
-        while (r < grid_.Rows() - 1) {
-            ++r;
-            if (Usable(r, col)) break;
+    // Shown rows are found from the grid's row offsets, so a run of hidden rows costs nothing;
+    // only blocked cells are passed one by one.
+    if (grid_.ColWidth(col) >= 1) {
+        for (;;) {
+            r = down ? grid_.Next_Shown_Row(r + 1) : Previous_Shown_Row(r);
+            if (r < 1 || r >= grid_.Rows()) {
+                r = start;
+                break;
+            }
+            if (!Blocked(r, col)) break;
         }
-        if (!Usable(r, col)) r = start;
-    } else {
-        while (r > 1) {
-            --r;
-            if (Usable(r, col)) break;
-        }
-        if (!Usable(r, col)) r = start;
     }
     const auto kind = Column_Editor(CurrentCol);
     if (kind == ComboBox && combo_editor_.Exists(CurrentCol) &&
@@ -332,7 +335,24 @@ void vekGRID::Key_Vertical(bool down) {
         Ignore_Errors([&] { popup_editor_(CurrentCol).Visible(false); });
         Ignore_Errors([&] { grid_.SetFocus(); });
     }
+    move_heading_ = down ? Heading::Down : Heading::Up;
     grid_.Row(r);
+}
+
+// The last row above `row` whose height is not 0, or 0. Row offsets never fall, and the rows
+// between a shown row and the next one all start where the next one does.
+int vekGRID::Previous_Shown_Row(int row) const {
+    if (row <= 1) return 0;
+    const long long at = grid_.RowPos(row);
+    int lo = 1, hi = row;  // the first row in [lo, hi] that starts where `row` starts
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (grid_.RowPos(mid) < at)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo - 1;
 }
 
 void vekGRID::Key_Page(bool down) {
@@ -353,6 +373,7 @@ void vekGRID::Key_Page(bool down) {
             }
     }
     if (found < 0) return;
+    move_heading_ = found > grid_.Row() ? Heading::Down : Heading::Up;
     grid_.Row(found);
     Ignore_Errors([&] { grid_.SetFocus(); });
 }
