@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "vekgrid/columns/vek_column.h"
@@ -16,6 +17,8 @@
 #include "vekgrid/platform/platform.h"
 
 namespace vekgrid {
+
+class Record_Reader;
 
 enum Gridline_Display : std::int32_t { Both = 0, None = 1, Horizontal_Only = 2, Vertical_Only = 3 };
 enum Return_Key_Behaviors : std::int32_t { Changes_Row = 0, Changes_Col = 1 };
@@ -225,11 +228,25 @@ class vekGRID : private Grid_Listener {
     Variant Dump_Contents() const;
     // One delimited line per grid row, header first; formula columns give their sources.
     Variant Dump_Into_Single_Array(std::int32_t Delimiter = Tab_Delimited) const;
-    // Writes those lines, CR LF after each, through a temporary file; silent on any failure.
-    void Write_File(const std::string& Pathname, std::int32_t Delimiter = Tab_Delimited);
-    // Replaces columns and rows with a file's lines. A missing, unreadable or folder path, or a
-    // file over 256 MiB, shows the Load_File message box and leaves an empty grid.
+    // Writes those lines, CR LF after each, after committing the cell being edited. The save
+    // is atomic: the file is replaced whole or not at all (a symbolic link is written through
+    // to its target, the file's permission bits are kept, anything but a regular file is
+    // refused). It shows no message: false tells the host the file was not written, and
+    // Last_File_Error() says why.
+    bool Write_File(const std::string& Pathname, std::int32_t Delimiter = Tab_Delimited);
+    // Replaces columns and rows with a file's lines; empty lines at its end make no rows. A
+    // missing, unreadable or non-regular path, a file over 256 MiB (as read), over 32,767
+    // columns, or with far more cells than its text holds shows the Load_File message box and
+    // leaves an empty grid; a file with no line shows the "Grid Error" box.
     void Load_File(const std::string& Pathname, std::int16_t Number_Of_Left_Align_Columns = 0);
+    // Comma-separated values as spreadsheets read and write them (RFC 4180): fields with a
+    // comma, a quote or a line break are quoted, quotes doubled, records end with CR LF, UTF-8
+    // with an optional byte-order mark. Formula cells give their sources, as in Write_File; the
+    // first record names the columns. Saving and loading behave as Write_File and Load_File.
+    bool Write_Csv(const std::string& Pathname, bool Byte_Order_Mark = false);
+    void Load_Csv(const std::string& Pathname, std::int16_t Number_Of_Left_Align_Columns = 0);
+    // Why the last Write_File, Write_Csv, Load_File or Load_Csv failed; empty after a success.
+    const std::string& Last_File_Error() const { return last_file_error_; }
     // Replaces columns and rows with the lines given (0 left-align columns counts as 1); no
     // array or no lines shows the "Grid Error" message box.
     void Load_Single_Array(const Variant& LoadArray, std::int16_t& Num_Left_Align_Columns);
@@ -371,7 +388,6 @@ class vekGRID : private Grid_Listener {
     void Editor_Follows_Rows();
     void Redraw_Progress_Columns();
     std::string Row_Text(int row) const;
-    std::vector<std::string> Delimited_Lines(std::int32_t delimiter) const;
     bool Blocked(int row, int col) const;
     void Toggle_Check_Box();
     void Reset_Row_Check_Boxes(std::int32_t& Row);
@@ -526,6 +542,26 @@ class vekGRID : private Grid_Listener {
     // The bottom edge of the last row, in the grid's coordinates.
     long long Rows_Bottom() const;
     int Previous_Shown_Row(int row) const;
+    // File exchange
+    // Loads records (a record: a line's fields) into fresh columns and rows. `records` is
+    // how many the reader gives; `header` the one naming the columns; rows before it stay
+    // empty. Failures show the "Grid Error" box.
+    void Load_Records(Record_Reader& reader, size_t records, size_t header,
+                      std::int16_t& Num_Left_Align_Columns);
+    // Reads and checks a file, then hands it to Load_Records; failures show the Load_File box.
+    void Load_Text(const std::string& path, std::int16_t left, bool csv);
+    // Columns for the titles, all at once: the same columns Add_Column makes one by one.
+    void Add_Loaded_Columns(const std::vector<std::string>& titles, std::int16_t left,
+                            const std::vector<std::pair<bool, bool>>& formula_settings);
+    // A save must hold what the user sees typed, as leaving the cell would commit it.
+    void Commit_Open_Edit();
+    // Writes the grid's rows through `row_text(row, line)` atomically to path.
+    bool Save_Rows(const std::string& path, std::string_view preamble,
+                   const std::function<void(int, std::string&)>& row_text);
+    // The text of a cell in a file: formula columns give their sources.
+    const std::string& File_Text(int row, int col, const std::vector<bool>& formula,
+                                 std::string& scratch) const;
+    std::string last_file_error_;
 };
 
 }  // namespace vekgrid

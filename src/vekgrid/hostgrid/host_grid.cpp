@@ -800,4 +800,33 @@ size_t Host_Grid::Memory_Bytes() const {
     return bytes;
 }
 
+// --- Bulk loading (file exchange) ---------------------------------------------------------
+
+void Host_Grid::Put_Text(int row, int col, std::string text) {
+    Check_Cell(row, col);
+    cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text = std::move(text);
+}
+
+void Host_Grid::Rows_All_Or_Nothing(int n) {
+    const size_t old = cells_.size();
+    if (n < 0 || static_cast<size_t>(n) <= old) {
+        Rows(n);
+        return;
+    }
+    // Everything that can fail happens before the first row is added, or is undone.
+    cells_.reserve(static_cast<size_t>(n));
+    row_height_.reserve(static_cast<size_t>(n));
+    try {
+        while (cells_.size() < static_cast<size_t>(n)) cells_.push_back(New_Row());
+    } catch (...) {
+        cells_.resize(old);
+        throw;
+    }
+    row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);  // reserved: cannot fail
+    total_row_height_ += static_cast<long long>(static_cast<size_t>(n) - old) * kDefaultRowHeight;
+    Invalidate_Rows_From(static_cast<int>(old));
+    Clamp_Positions();
+    Changed();
+}
+
 }  // namespace vekgrid

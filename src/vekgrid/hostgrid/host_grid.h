@@ -393,6 +393,14 @@ class Host_Grid {
     bool enabled_ = true;
     bool has_focus_ = false;
     int z_order_ = 0;
+
+    // --- Bulk loading (file exchange) ----------------------------------------------------
+  public:
+    // TextMatrix without a change notification per cell: a loader filling millions of cells
+    // tells the view once, when it is done (Redraw(true) does).
+    void Put_Text(int row, int col, std::string text);
+    // Rows(n) that either completes or leaves the grid as it was, out of memory included.
+    void Rows_All_Or_Nothing(int n);
 };
 
 }  // namespace vekgrid
