@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <algorithm>
 #include <vector>
@@ -107,8 +108,27 @@ int Grid_View::Last_Left_Col() const {
     return std::clamp(c + 1, fixed, cols - 1);
 }
 
+void Grid_View::Fit_Label_Column() {
+    // Row labels are never cut: column 0 grows to the widest label shown. Only the rows in
+    // the window are measured, so a million rows cost what a window does.
+    if (grid_.Cols() < 1 || grid_.ColWidth(0) <= 0) return;
+    int widest = 0;
+    for (const Span& rs : Row_Spans(grid_, viewport()->height())) {
+        if (rs.index == 0) continue;
+        const std::string& text = grid_.TextMatrix(rs.index, 0);
+        if (text.empty()) continue;
+        const QFontMetrics metrics(Font_Of(grid_.Look(rs.index, 0).font));
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(text)));
+    }
+    if (widest == 0) return;
+    // The text's margins (2 pixels a side) and the grid line.
+    const int need = (widest + 4 + std::max(1, grid_.GridLineWidth()) + 1) * kTwipsPerPixel;
+    if (need > grid_.ColWidth(0)) control_.ColWidth(0, need);
+}
+
 void Grid_View::Sync() {
     sync_pending_ = false;
+    Fit_Label_Column();
     syncing_ = true;
     const std::uint32_t style = grid_.Window_Style();
     setVerticalScrollBarPolicy(style & Window_Style_Bits::Vertical_Scroll ? Qt::ScrollBarAlwaysOn
@@ -197,6 +217,8 @@ void Grid_View::paintEvent(QPaintEvent* event) {
 }
 
 void Grid_View::Paint(QPainter& painter, const QRect& area) {
+    const QPalette& theme = palette();
+    auto To_QColor = [&theme](Color c) { return qt::To_QColor(c, theme); };
     painter.fillRect(area, To_QColor(grid_.BackColorBkg()));
     const int rows = grid_.Rows(), cols = grid_.Cols();
     if (!grid_.Visible() || rows == 0 || cols == 0) return;
@@ -216,6 +238,18 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     const std::vector<Span> row_spans = Row_Spans(grid_, area.height());
     const int y = row_spans.empty() ? 0 : row_spans.back().pos + row_spans.back().size;
 
+    // Check boxes are drawn by the style at the device's resolution, not from a bitmap.
+    std::vector<char> check_box(col_spans.size());
+    const Variant_Array& columns = control_.Column_Properties();
+    for (size_t i = 0; i < col_spans.size(); ++i) {
+        const int c = col_spans[i].index;
+        check_box[i] = c >= 1 && columns.Contains(Col_Attr::Editor, c) &&
+                       columns(Col_Attr::Editor, c).Is_Numeric() &&
+                       columns(Col_Attr::Editor, c).To_Long() == CheckBox;
+    }
+    const int box_w = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this),
+              box_h = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
+
     const int row1 = std::min(grid_.Row(), grid_.RowSel()),
               row2 = std::max(grid_.Row(), grid_.RowSel());
     const int col1 = std::min(grid_.Col(), grid_.ColSel()),
@@ -225,7 +259,8 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
         range && (grid_.HighLight() == 1 || (grid_.HighLight() == 2 && hasFocus()));
 
     for (const Span& rs : row_spans) {
-        for (const Span& cs : col_spans) {
+        for (size_t ci = 0; ci < col_spans.size(); ++ci) {
+            const Span& cs = col_spans[ci];
             const QRect cell(cs.pos, rs.pos, cs.size, rs.size);
             const Host_Grid::Cell_Look look = grid_.Look(rs.index, cs.index);
             const bool fixed = rs.index == 0 || cs.index < fixed_cols;
@@ -233,6 +268,18 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
                                   cs.index >= col1 && cs.index <= col2 &&
                                   !(rs.index == grid_.Row() && cs.index == grid_.Col());
             painter.fillRect(cell, To_QColor(selected ? grid_.BackColorSel() : look.back));
+            if (check_box[ci] && rs.index >= 1) {
+                const std::string& value = grid_.TextMatrix(rs.index, cs.index);
+                if (value != "0" && value != "1") continue;
+                QStyleOptionButton box;
+                box.initFrom(this);
+                box.rect = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                               QSize(box_w, box_h), cell);
+                box.state = QStyle::State_Enabled | QStyle::State_Active |
+                            (value == "1" ? QStyle::State_On : QStyle::State_Off);
+                style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &painter, this);
+                continue;
+            }
             if (look.picture && look.picture->width > 0 && look.picture->height > 0) {
                 const QImage& image = Image_Of(look.picture);
                 const int code = look.picture_alignment;
@@ -348,6 +395,17 @@ void Grid_View::mouseMoveEvent(QMouseEvent* event) {
 void Grid_View::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (delta == 0) return;
+    // In a drop-down column the wheel's Up and Down keys would step the list that opens on
+    // each cell they enter, changing values the person never touched: there the wheel
+    // scrolls the grid instead.
+    const Variant_Array& columns = control_.Column_Properties();
+    const int col = grid_.Col();
+    if (col >= 1 && columns.Contains(Col_Attr::Editor, col) &&
+        columns(Col_Attr::Editor, col).Is_Numeric() &&
+        columns(Col_Attr::Editor, col).To_Long() == ComboBox) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
     // The wheel moves the current cell three rows, as keys do; the view follows the cell.
     const auto word =
         static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(delta, -32768, 32767)));

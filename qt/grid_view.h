@@ -41,6 +41,8 @@ class Grid_View : public QAbstractScrollArea {
 
   private:
     void Schedule_Sync();
+    // Widens column 0 to the widest row label in the window.
+    void Fit_Label_Column();
     // Twips the scrolling rows and columns have in the window, past the fixed ones.
     long long Row_Room() const;
     long long Col_Room() const;

@@ -1,9 +1,13 @@
 #include "vekgrid/qt/grid_widget.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QToolTip>
+#include <string_view>
 
 #include "vekgrid/platform/file_property_bag.h"
 #include "vekgrid/qt/grid_view.h"
@@ -76,6 +80,8 @@ Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {
 }
 
 Grid_Widget::~Grid_Widget() {
+    // Closing the window below reports focus changes; the control is gone by then.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The view refers to the control's grid: it goes first, then the control lets go of its
     // widgets, then the platform they were registered with.
     delete view_;
@@ -131,14 +137,31 @@ void Grid_Widget::showEvent(QShowEvent* event) {
 bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::ShortcutOverride: {
-            // Alt commands belong to the control while it has the focus, not to a menu.
+            // The control's own Alt commands belong to it while it has the focus; every other
+            // Alt key goes on to the host's menus.
             auto& key = static_cast<QKeyEvent&>(*event);
-            if (control_->Allow_Shortcut_Keys && key.modifiers() == Qt::AltModifier &&
-                Key_Code(key) != 0) {
+            // F4 opens and closes the cell's list or form: the control's, not a drop-down's.
+            if (key.key() == Qt::Key_F4 && key.modifiers() == Qt::NoModifier) {
+                event->accept();
+                return true;
+            }
+            if (key.modifiers() != Qt::AltModifier) return false;
+            const int code = Key_Code(key);
+            const bool command =
+                control_->Allow_Shortcut_Keys && !control_->ReadOnly() && code != 0 &&
+                std::string_view("CXVIND").find(char(code)) != std::string_view::npos;
+            if (command || code == kDown) {
                 event->accept();
                 return true;
             }
             return false;
+        }
+        case QEvent::Wheel: {
+            // A closed drop-down never changes its value under the wheel: the grid takes it.
+            auto* combo = qobject_cast<QComboBox*>(watched);
+            if (!combo || combo->view()->isVisible()) return false;
+            QCoreApplication::sendEvent(view_->viewport(), event);
+            return true;
         }
         case QEvent::KeyPress:
             return Preview_Key(watched, static_cast<QKeyEvent&>(*event));
@@ -169,7 +192,7 @@ bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
     if (code != 0) {
         auto k = static_cast<std::int16_t>(code);
         control_->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
-        // An Alt key is a row command or nothing; it never types into an editor.
+        // An Alt key is the control's or a menu's; it never types into an editor.
         if (k == 0 || (shift & 4)) return true;
         if (code == kTab && !(shift & ~1)) {
             // Tab lands on the catcher after the editors, Shift+Tab on the one before them;
@@ -193,9 +216,35 @@ bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
     if (ascii == 0) return true;
     if (platform_->Widget_Of(target) == &control_->TextEditor()) {
         control_->TextEditor_KeyPress(ascii);
-        if (ascii == 0) return true;
+        if (ascii == 0) {
+            Key_Rejected(qobject_cast<QWidget*>(target));
+            return true;
+        }
     }
     return false;
+}
+
+QString Grid_Widget::Accepted_Keys(int col) const {
+    const Variant_Array& columns = control_->Column_Properties();
+    auto flag = [&](int attribute) {
+        return columns.Contains(attribute, col) && columns(attribute, col).To_Bool();
+    };
+    if (flag(Col_Attr::Formula)) return "This column takes numbers and formulas: 0-9 . / - + e * =";
+    if (columns.Contains(Col_Attr::Data_Type, col) &&
+        columns(Col_Attr::Data_Type, col).Is_Numeric()) {
+        const auto type = columns(Col_Attr::Data_Type, col).To_Long();
+        if (type == Numeric) return "This column takes numbers: 0-9 . / - + e =";
+        if (type == Alphabetical) return "This column takes no digits or number signs";
+    }
+    return "This column does not take that key";
+}
+
+void Grid_Widget::Key_Rejected(QWidget* editor) {
+    // The key the column refused must not vanish without a word.
+    QApplication::beep();
+    if (!editor) return;
+    QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())),
+                       Accepted_Keys(control_->CurrentCol), editor, {}, 3000);
 }
 
 }  // namespace vekgrid::qt

@@ -47,6 +47,9 @@ class Grid_Widget : public QWidget {
     // The control's key preview: key-down and key-press run before the focused editor sees
     // the key; true when the key is used up.
     bool Preview_Key(QObject* target, class QKeyEvent& key);
+    // A key the column's filter refused: a beep and a tooltip naming what the column takes.
+    void Key_Rejected(QWidget* editor);
+    QString Accepted_Keys(int col) const;
     void Focus_Changed(QWidget* old, QWidget* now);
     bool Inside(QWidget* widget) const;
     // Lays the grid over the whole widget and tells the control its size.

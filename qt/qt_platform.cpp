@@ -13,35 +13,53 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <utility>
 
 #include "vekgrid/qt/qt_widgets.h"
 
 namespace vekgrid::qt {
 
 QColor To_QColor(Color color) {
+    return To_QColor(color, QGuiApplication::palette());
+}
+
+QColor To_QColor(Color color, const QPalette& palette) {
     if (color & 0x80000000u) {
-        // System colours as a current desktop draws them.
+        // System colours as the desktop's theme draws them, dark ones included.
+        using P = QPalette;
         switch (color & 0xFF) {
             case 0x05:  // window
-            case 0x0E:  // highlight text
-            case 0x14:  // 3-D highlight
-                return QColor(0xFF, 0xFF, 0xFF);
+                return palette.color(P::Active, P::Base);
             case 0x08:  // window text
+                return palette.color(P::Active, P::Text);
             case 0x07:  // menu text
-            case 0x12:  // button text
-                return QColor(0, 0, 0);
+            case 0x09:  // caption text
+                return palette.color(P::Active, P::WindowText);
             case 0x0D:  // highlight
-                return QColor(0x00, 0x78, 0xD7);
-            case 0x0B:  // inactive border
-                return QColor(0xF4, 0xF7, 0xFC);
+                return palette.color(P::Active, P::Highlight);
+            case 0x0E:  // highlight text
+                return palette.color(P::Active, P::HighlightedText);
+            case 0x12:  // button text
+                return palette.color(P::Active, P::ButtonText);
+            case 0x14:  // 3-D highlight
+                return palette.color(P::Active, P::Light);
+            case 0x15:  // 3-D dark shadow
+                return palette.color(P::Active, P::Shadow);
             case 0x10:  // button shadow
-                return QColor(0xA0, 0xA0, 0xA0);
+                return palette.color(P::Active, P::Mid);
             case 0x11:  // grey text
-                return QColor(0x6D, 0x6D, 0x6D);
+                return palette.color(P::Disabled, P::Text);
             case 0x0C:  // application workspace
-                return QColor(0xAB, 0xAB, 0xAB);
+                return palette.color(P::Active, P::Dark);
+            case 0x17:  // tooltip text
+                return palette.color(P::Active, P::ToolTipText);
+            case 0x18:  // tooltip back
+                return palette.color(P::Active, P::ToolTipBase);
+            case 0x04:  // menu
+            case 0x0B:  // inactive border
+                return palette.color(P::Active, P::Window);
             default:  // button face and the rest
-                return QColor(0xF0, 0xF0, 0xF0);
+                return palette.color(P::Active, P::Button);
         }
     }
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
@@ -84,7 +102,33 @@ int Button_Code(Qt::MouseButtons buttons) {
 int Qt_Message_Box::MsgBox(const std::string& text, int style, const std::string& title) {
     calls.push_back({text, title, style});
     if (Answer_With) return Answer_With(text, style, title);
+    if ((style & Msg::Button_Mask) == Msg::OK_Only) {
+        collected_.push_back(calls.back());
+        if (collected_.size() == 1)
+            QMetaObject::invokeMethod(
+                &context_, [this] { Show_Collected(); }, Qt::QueuedConnection);
+        return Msg::OK;
+    }
+    Show_Collected();
+    return Show(calls.back(), {});
+}
 
+void Qt_Message_Box::Show_Collected() {
+    if (collected_.empty()) return;
+    const std::vector<Call> notices = std::exchange(collected_, {});
+    QString details;
+    for (size_t i = 1; i < notices.size(); ++i) {
+        if (i > 1) details += "\n\n";
+        details += QString::fromStdString(notices[i].text).replace("\r\n", "\n");
+    }
+    if (notices.size() > 1) details = QString("%1 more:\n\n").arg(notices.size() - 1) + details;
+    Show(notices.front(), details);
+}
+
+int Qt_Message_Box::Show(const Call& call, const QString& details) {
+    const std::string& text = call.text;
+    const std::string& title = call.title;
+    const int style = call.style;
     using B = QMessageBox::StandardButton;
     struct Choice {
         B button;
@@ -137,7 +181,8 @@ int Qt_Message_Box::MsgBox(const std::string& text, int style, const std::string
                                  : (style & Msg::Default_Button2) ? 1
                                                                   : 0;
     box.setDefaultButton(choices[std::min(default_index, choices.size() - 1)].button);
-    const auto pressed = static_cast<B>(box.exec());
+    if (!details.isEmpty()) box.setDetailedText(details);
+    const auto pressed = static_cast<B>(Exec_With ? Exec_With(box) : box.exec());
     for (const Choice& c : choices)
         if (c.button == pressed) return c.answer;
     // Closed with Escape or the title bar: the cancelling answer, else the default.

@@ -2,6 +2,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "vekgrid/platform/platform.h"
+
+class QMessageBox;
 
 namespace vekgrid::qt {
 
@@ -25,8 +28,10 @@ constexpr int Px_Size(int twips) {
     return twips <= 0 ? 0 : std::max(1, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
-// An OLE colour (&H00BBGGRR, or a system colour index) as Qt sees it.
+// An OLE colour (&H00BBGGRR, or a system colour index) as Qt sees it; system colours come
+// from the palette (the application's when none is given).
 QColor To_QColor(Color color);
+QColor To_QColor(Color color, const QPalette& palette);
 QFont To_QFont(const Font& font);
 QImage To_QImage(const Image& image);
 // Modifier and mouse-button bits as the control's handlers take them: Shift 1, Ctrl 2, Alt 4;
@@ -35,13 +40,22 @@ int Shift_Code(Qt::KeyboardModifiers modifiers);
 int Button_Code(Qt::MouseButtons buttons);
 
 // Qt message boxes. A host or a test may answer in place of the user (Answer_With); every
-// message shown is recorded either way.
+// message is recorded either way.
+//
+// One operation or user action shows at most one box of notices: a box with only an OK button
+// has a single answer, so it is answered at once and collected; the collection shows as one box
+// (the first text, the others in its details) when control returns to the event loop, or before
+// a question, which is still asked on the spot.
 class Qt_Message_Box : public Message_Box {
   public:
     explicit Qt_Message_Box(QWidget* parent) : parent_(parent) {}
     int MsgBox(const std::string& text, int style, const std::string& title) override;
+    // Shows the collected notices now, if any.
+    void Show_Collected();
 
     std::function<int(const std::string& text, int style, const std::string& title)> Answer_With;
+    // Runs a box in place of exec(), as a test standing in for the person does.
+    std::function<int(QMessageBox& box)> Exec_With;
     struct Call {
         std::string text, title;
         int style;
@@ -49,7 +63,11 @@ class Qt_Message_Box : public Message_Box {
     std::vector<Call> calls;
 
   private:
+    int Show(const Call& call, const QString& details);
+
     QPointer<QWidget> parent_;
+    std::vector<Call> collected_;
+    QObject context_;  // the queued showing dies with the box
 };
 
 // Text measured with the real font, in twips at the 96 dpi above.

@@ -193,6 +193,9 @@ class Qt_Combo_Box : public Mirrored<Combo_Box, List_Combo> {
         List_Combo* combo = qt();
         combo->setFrame(false);
         combo->setMaxVisibleItems(8);
+        // The list opens under the cell, as the control places it; a style that lays it over
+        // the cell would take the release of the click that opened it as a pick.
+        combo->setStyleSheet("QComboBox { combobox-popup: 0; }");
         platform.Register_Part(*this, *combo->view());
         combo->On_List = [this](bool open) {
             if (!setting_list_) Combo_Box::Dropped_Down(open);

@@ -373,6 +373,20 @@ class vekGRID : private Grid_Listener {
     void Key_Page(bool down);
     void Key_Enter();
     void Add_Row_By_Enter();
+    // Screen keys
+    // Ctrl+Home / Ctrl+End: first / last usable cell; Ctrl+Up / Ctrl+Down: first / last usable
+    // row of the column. False for any other key.
+    bool Key_Jump(int key);
+    // Escape: the editor takes back the text the cell had on entry, an open list closes.
+    void Key_Escape();
+    // F4 / Alt+Down on the cell, Space / Enter on the button: the cell's pop-up form, or its
+    // drop-down's list, opens. False when the cell has neither.
+    bool Key_Open_PopUp(bool on_button);
+    // Shift+Tab: one usable column left (wrapping in the row), whatever the caret.
+    void Key_Back_Tab();
+    // Moves the current cell in one step: the left cell commits, the new one is entered.
+    void Move_To(int row, int col);
+    bool Jump_Target(int row, int col) const;
     void Unfreeze_Column_One();
     void Commit_On_Focus_Loss();
     void Timer1_Timer();

@@ -7,6 +7,9 @@ namespace {
 constexpr int kEnter = 13, kTab = 9, kSpace = 32, kPageUp = 33, kPageDown = 34;
 constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
 constexpr int kAlt = 4;
+// Screen keys.
+constexpr int kShift = 1, kCtrl = 2;
+constexpr int kEscape = 27, kEnd = 35, kHome = 36, kF4 = 115;
 constexpr int kPageRows = 20;
 }  // namespace
 
@@ -24,6 +27,29 @@ void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
 
     if ((CurrentRow == 0 || CurrentCol == 0) && (grid_.Rows() == 1 || grid_.Cols() == 1)) return;
     const int key = KeyCode;
+    // Screen keys: what a person reaches for besides the arrows.
+    if ((key == kF4 && Shift == 0) || (key == kDown && Shift == kAlt) ||
+        ((key == kEnter || key == kSpace) && Shift == 0 && popup_editor_.Exists(CurrentCol) &&
+         platform_.Focused() == &popup_editor_(CurrentCol))) {
+        if (Key_Open_PopUp(key == kEnter || key == kSpace)) {
+            KeyCode = 0;
+            return;
+        }
+    }
+    if (key == kEscape && Shift == 0) {
+        Ignore_Errors([&] { Key_Escape(); });
+        KeyCode = 0;
+        return;
+    }
+    if (key == kTab && Shift == kShift) {
+        Ignore_Errors([&] { Key_Back_Tab(); });
+        KeyCode = 0;
+        return;
+    }
+    if (Shift == kCtrl && Key_Jump(key)) {
+        KeyCode = 0;
+        return;
+    }
     if (!read_only_ && Shift == kAlt && Allow_Shortcut_Keys) {
         switch (key) {
             case 'V':
@@ -110,6 +136,9 @@ void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
         case kPageDown:
         case kPageUp:
             Ignore_Errors([&] { Key_Page(key == kPageDown); });
+            // The next typed key belongs to the new cell's editor.
+            if (!Column_Flag(Col_Attr::Read_Only, CurrentCol))
+                Ignore_Errors([&] { Shift_Focus_To_Visible_Grideditor(); });
             break;
         default:
             break;
@@ -376,6 +405,128 @@ void vekGRID::Key_Page(bool down) {
     move_heading_ = found > grid_.Row() ? Heading::Down : Heading::Up;
     grid_.Row(found);
     Ignore_Errors([&] { grid_.SetFocus(); });
+}
+
+// --- Screen keys ---------------------------------------------------------------------------
+
+bool vekGRID::Jump_Target(int row, int col) const {
+    return Usable(row, col) && Column_Editor(col) != Divider;
+}
+
+bool vekGRID::Key_Jump(int key) {
+    if (key != kHome && key != kEnd && key != kUp && key != kDown) return false;
+    const int rows = grid_.Rows(), cols = grid_.Cols();
+    if (rows < 2 || cols < 2) return true;
+    const int col = grid_.Col();
+    // Hidden rows are stepped over in one go from the top; from the bottom the first usable
+    // row is normally the last one, so neither way depends on the number of rows.
+    auto first_row = [&](auto usable) {
+        for (int r = grid_.Next_Shown_Row(1); r < rows; r = grid_.Next_Shown_Row(r + 1))
+            if (usable(r)) return r;
+        return 0;
+    };
+    auto last_row = [&](auto usable) {
+        for (int r = rows - 1; r >= 1; --r)
+            if (usable(r)) return r;
+        return 0;
+    };
+    int to_row = 0, to_col = col;
+    if (key == kUp || key == kDown) {
+        auto usable = [&](int r) { return Jump_Target(r, col); };
+        to_row = key == kUp ? first_row(usable) : last_row(usable);
+    } else {
+        auto usable = [&](int r) {
+            for (int c = 1; c < cols; ++c) {
+                const int k = key == kHome ? c : cols - c;
+                if (Jump_Target(r, k)) return to_col = k, true;
+            }
+            return false;
+        };
+        to_row = key == kHome ? first_row(usable) : last_row(usable);
+    }
+    if (to_row >= 1 && (to_row != grid_.Row() || to_col != col)) Move_To(to_row, to_col);
+    return true;
+}
+
+void vekGRID::Move_To(int row, int col) {
+    if (Column_Editor(CurrentCol) == ComboBox && combo_editor_.Exists(CurrentCol))
+        Ignore_Errors([&] { combo_editor_(CurrentCol).Dropped_Down(false); });
+    updating_grid_ = true;
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = false;
+    Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    Ignore_Errors([&] { GridEditor_EnterCell(); });
+}
+
+void vekGRID::Key_Escape() {
+    const int r = CurrentRow, k = CurrentCol;
+    if (r < 1 || k < 1 || r >= grid_.Rows() || k >= grid_.Cols()) return;
+    switch (Column_Editor(k)) {
+        case TextBox:
+        case ProgressBar:
+        case PopUp: {
+            // The editor was loaded from the formula source on entry; nothing is committed.
+            const std::string entered =
+                Column_Editor(k) == PopUp ? grid_.TextMatrix(r, k) : Mask_Text(r, k);
+            if (text_editor_->Text() != entered) text_editor_->Text(entered);
+            text_editor_->SelStart(0);
+            text_editor_->SelLength(static_cast<int>(entered.size()));
+            break;
+        }
+        case ComboBox: {
+            if (!combo_editor_.Exists(k)) return;
+            Combo_Box& combo = combo_editor_(k);
+            if (combo.Dropped_Down()) combo.Dropped_Down(false);
+            // The cell keeps its value until the cell is left, so it is what was entered.
+            const std::string entered = grid_.TextMatrix(r, k);
+            int index = -1;
+            for (int i = 0; i < combo.ListCount() && index < 0; ++i)
+                if (combo.List(i) == entered) index = i;
+            if (index >= 0)
+                combo.ListIndex(index);
+            else
+                combo.Text(entered);
+            combo_list_position_ = combo.ListIndex();
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+bool vekGRID::Key_Open_PopUp(bool on_button) {
+    const int k = CurrentCol;
+    if (CurrentRow < 1 || k < 1 || k >= grid_.Cols()) return false;
+    if (Column_Flag(Col_Attr::Read_Only, k)) return false;
+    const auto kind = Column_Editor(k);
+    const bool has_button = (kind == PopUp || Column_Flag(Col_Attr::Combo_Includes_PopUp, k)) &&
+                            popup_editor_.Exists(k) && popup_editor_(k).Visible();
+    if (!on_button && kind == ComboBox && combo_editor_.Exists(k)) {
+        Combo_Box& combo = combo_editor_(k);
+        if (!combo.Visible() || combo.ListCount() == 0) return false;
+        combo.Dropped_Down(!combo.Dropped_Down());
+        combo_list_position_ = combo.ListIndex();
+        return true;
+    }
+    if (!has_button) return false;
+    PopUpEditor_Click(k);
+    return true;
+}
+
+void vekGRID::Key_Back_Tab() {
+    const int cols = grid_.Cols(), row = grid_.Row(), start = grid_.Col();
+    if (row < 1 || cols < 2) return;
+    int c = start;
+    for (int step = 0; step < cols - 1; ++step) {
+        c = c <= 1 ? cols - 1 : c - 1;
+        if (Jump_Target(row, c)) break;
+    }
+    if (c != start && Jump_Target(row, c)) Move_To(row, c);
+    // The focus stays on the control: on the new cell's editor, else the grid.
+    Shift_Focus_To_Visible_Grideditor();
 }
 
 std::int32_t vekGRID::pppKeyboardProc(std::int32_t, std::int32_t, std::int32_t) {
