@@ -10,6 +10,10 @@
 #include <string_view>
 
 #include "vekgrid/platform/file_property_bag.h"
+#include "vekgrid/qt/column_header.h"
+#include "vekgrid/qt/context_menu.h"
+#include "vekgrid/qt/grid_accessible.h"
+#include "vekgrid/qt/grid_signals.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -67,11 +71,19 @@ int Key_Code(const QKeyEvent& key) {
 }  // namespace
 
 Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {
+    // Before the view exists, so assistive technology gets its table interface.
+    Install_Grid_Accessibility();
     platform_ = std::make_unique<Qt_Platform>(this);
     // Every widget the control makes is previewed here, so the filter comes first.
     platform_->Key_Filter = this;
     control_ = std::make_unique<vekGRID>(*platform_);
+    // The first listener: the signals go out before the host's listeners hear.
+    relay_ = std::make_unique<Signal_Relay>(*this);
+    control_->Add_Listener(*relay_);
     view_ = new Grid_View(*control_, this);
+    header_ = std::make_unique<Column_Header>(*control_, *view_);
+    header_->On_Resized = [this](int col, int twips) { emit columnResized(col, twips); };
+    menu_ = std::make_unique<Context_Menu>(*control_, *view_);
     view_->lower();
     platform_->Set_Grid_Surface(view_);
     control_->InitProperties();
@@ -84,10 +96,29 @@ Grid_Widget::~Grid_Widget() {
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The view refers to the control's grid: it goes first, then the control lets go of its
     // widgets, then the platform they were registered with.
+    control_->Remove_Listener(*relay_);
+    menu_.reset();
+    header_.reset();
     delete view_;
     view_ = nullptr;
     control_.reset();
     platform_.reset();
+}
+
+void Grid_Widget::setSortOnHeaderClick(bool on) {
+    header_->Sort_On_Click(on);
+}
+
+bool Grid_Widget::sortOnHeaderClick() const {
+    return header_->Sort_On_Click();
+}
+
+void Grid_Widget::setContextMenuEnabled(bool on) {
+    menu_->Enabled(on);
+}
+
+bool Grid_Widget::contextMenuEnabled() const {
+    return menu_->Enabled();
 }
 
 void Grid_Widget::Save_Properties(const std::filesystem::path& path) {

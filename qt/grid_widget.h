@@ -1,14 +1,20 @@
 #pragma once
+#include <QPointF>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
 
 #include "vekgrid/control/vekgrid.h"
+#include "vekgrid/qt/grid_view.h"
 
 namespace vekgrid::qt {
 
 class Qt_Platform;
-class Grid_View;
+class Signal_Relay;
+class Column_Header;
+class Context_Menu;
 
 // The widget a host puts on its form. It owns the control and the Qt platform under it: the
 // painted grid fills the widget and the control's editors are laid over it as child widgets.
@@ -21,7 +27,13 @@ class Grid_View;
 //
 // Keys pressed anywhere inside the widget reach the control first (its key preview), then
 // the focused editor.
+//
+// The control's events arrive as Qt signals too, in the order and with the arguments the
+// vekGRID_Events listeners get them (rows and columns count from 0, row 0 the header); a Qt
+// host needs no listener. The signals are emitted before the host's own listeners hear.
 class Grid_Widget : public QWidget {
+    Q_OBJECT
+
   public:
     explicit Grid_Widget(QWidget* parent = nullptr);
     ~Grid_Widget() override;
@@ -32,11 +44,46 @@ class Grid_Widget : public QWidget {
 
     QSize sizeHint() const override { return {640, 360}; }
 
+    // A click on a column title sorts the rows by that column (Sort_Grid), a second click the
+    // other way; the title shows the direction with an arrow. Off by default.
+    void setSortOnHeaderClick(bool on);
+    bool sortOnHeaderClick() const;
+    // A right click on a cell opens a menu of the row and editing commands. Off by default.
+    void setContextMenuEnabled(bool on);
+    bool contextMenuEnabled() const;
+
     // The design-time properties kept in a file between runs (File_Property_Bag's text
     // format). Load replaces the first-placement defaults; both throw vekgrid::Error on a
     // malformed or unwritable file.
     void Save_Properties(const std::filesystem::path& path);
     void Load_Properties(const std::filesystem::path& path);
+
+  signals:
+    // An edit the user typed or picked is about to go into a cell: clearing *accept keeps the
+    // cell as it was (no cellChanged follows). Connect with a direct connection.
+    void cellChanging(int row, int col, const QString& previous, const QString& value,
+                      bool* accept);
+    // A cell's text changed by an edit (for formula cells: its source), after the enterCell
+    // of the next cell.
+    void cellChanged(int row, int col, const QString& previous, const QString& value);
+    void enterCell();
+    void leaveCell();
+    // A row was added by AddItem, Enter on the last cell or a new-row command.
+    void rowAdded(int row);
+    // A pop-up column's button was clicked; its form already shows.
+    void popUpClicked(int col);
+    // Before a copied row is pasted over `row`: cells[c] is what column c receives and may be
+    // changed (cells[0], the label column, is not pasted).
+    void beforeRowPaste(int row, QStringList* cells);
+    void rowPasted(int copiedRow, int pastedRow);
+    void beforeRowDelete(int row);
+    void rowDeleted(int row);
+    // Mouse input on the grid; the position in pixels from the grid's top-left corner.
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    void clicked();
+    void doubleClicked();
+    // The user resized a column by its title's border (drag or double-click); width in twips.
+    void columnResized(int col, int twips);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,8 +105,11 @@ class Grid_Widget : public QWidget {
     // Destroyed in reverse: the control lets go of its widgets before the platform and the
     // view go.
     Grid_View* view_;  // a child, owned by Qt
+    std::unique_ptr<Signal_Relay> relay_;
     std::unique_ptr<Qt_Platform> platform_;
     std::unique_ptr<vekGRID> control_;
+    std::unique_ptr<Column_Header> header_;
+    std::unique_ptr<Context_Menu> menu_;
     bool shown_ = false;
 };
 

@@ -26,6 +26,12 @@ class vekGRID_Events {
     // EnterCell of the next cell; Row and Col name the edited cell.
     virtual void CellChanged(std::string& /*Previous_Value*/, std::string& /*New_Value*/,
                              double& /*Row*/, double& /*Col*/) {}
+    // Before a text the user typed or picked goes into a cell (by leaving the cell or the
+    // control): setting Cancel keeps the cell as it was, and no CellChanged follows. Asked only
+    // when the text differs from the cell's (for formula cells: its source).
+    virtual void BeforeCellChange(const std::string& /*Previous_Value*/,
+                                  const std::string& /*New_Value*/, std::int32_t /*Row*/,
+                                  std::int32_t /*Col*/, bool& /*Cancel*/) {}
     // Mouse input on the grid, passed on as the grid reported it.
     virtual void DblClick() {}
     virtual void MouseDown(std::int16_t& /*Button*/, std::int16_t& /*Shift*/, float& /*x*/,

@@ -220,6 +220,10 @@ class vekGRID : private Grid_Listener {
     Variant Show_All_Rows();
     Variant Hide_Row(std::int32_t Row_Number);
     bool Paste_In_Progress() const { return paste_in_progress_; }
+    // True when Copy_Row or Cut_Row left a row with some text to paste or insert.
+    bool Row_Copied() const {
+        return copied_row_text_.find_first_not_of('\t') != std::string::npos;
+    }
 
     // --- Exchange and ordering ---------------------------------------------------------------
     // One-dimensional arrays are held as arrays whose first dimension is 0..0: element i is
@@ -473,6 +477,8 @@ class vekGRID : private Grid_Listener {
     void Select(int row1, int col1, int row2, int col2);
 
     void Mark_Changed(const std::string& name);
+    // Asks the listeners whether the user's edit of a cell may go in (BeforeCellChange).
+    bool Change_Allowed(int row, int col, const std::string& previous, const std::string& value);
     template <class Raise>
     void Raise_Event(Raise raise) {
         auto listeners = listeners_;

@@ -36,6 +36,15 @@ void vekGRID::Commit_Text(int r, int k, const std::string& t) {
     });
 }
 
+bool vekGRID::Change_Allowed(int row, int col, const std::string& previous,
+                             const std::string& value) {
+    // Quiet commits, made on the host's behalf, are neither reported nor asked about.
+    if (suppress_cell_events_ || previous == value) return true;
+    bool cancel = false;
+    Raise_Event([&](vekGRID_Events& l) { l.BeforeCellChange(previous, value, row, col, cancel); });
+    return !cancel;
+}
+
 // Commit of the left cell: the editor's text goes to the cell and the equation mask; formulas
 // and feet-inch lengths are evaluated first. The change is reported on the next cell entry.
 void vekGRID::GridEditor_LeaveCell() {
@@ -50,7 +59,10 @@ void vekGRID::GridEditor_LeaveCell() {
             Ignore_Errors([&] { Hide_Editors(); });
             old_text = Mask_Text(r, k);
             new_text = t;
-            Commit_Text(r, k, t);
+            if (Change_Allowed(r, k, old_text, new_text))
+                Commit_Text(r, k, t);
+            else
+                new_text = old_text;
             break;
         }
         case ComboBox:
@@ -58,8 +70,12 @@ void vekGRID::GridEditor_LeaveCell() {
             old_text = Mask_Text(r, k);
             Ignore_Errors([&] {
                 new_text = combo_editor_(k).Text();
-                grid_.TextMatrix(r, k, new_text);
-                Set_Mask_Text(r, k, grid_.TextMatrix(r, k));
+                if (Change_Allowed(r, k, old_text, new_text)) {
+                    grid_.TextMatrix(r, k, new_text);
+                    Set_Mask_Text(r, k, grid_.TextMatrix(r, k));
+                } else {
+                    new_text = old_text;
+                }
                 if (Column_Flag(Col_Attr::Combo_Includes_PopUp, k)) popup_editor_(k).Visible(false);
             });
             break;
@@ -71,6 +87,10 @@ void vekGRID::GridEditor_LeaveCell() {
             new_text = t;
             Ignore_Errors([&] {
                 if (t == grid_.TextMatrix(r, k)) return;
+                if (!Change_Allowed(r, k, old_text, new_text)) {
+                    new_text = old_text;
+                    return;
+                }
                 grid_.TextMatrix(r, k, t);
                 std::int16_t column = static_cast<std::int16_t>(k);
                 Update_Progress_Column(column);

@@ -92,6 +92,11 @@ void vekGRID::Commit_On_Focus_Loss() {
         }
     });
     if (!has_text) return;
+    if (!Change_Allowed(r, k, old_value, text)) {
+        // Refused: the editor shows the cell again, so the text cannot go in later unasked.
+        if (Column_Editor(k) != ComboBox) Ignore_Errors([&] { text_editor_->Text(old_value); });
+        return;
+    }
     Ignore_Errors([&] {
         Set_Mask_Text(r, k, text);
         if (!text.empty() && text[0] == '=' && Column_Flag(Col_Attr::Formula, k)) {
