@@ -1,4 +1,5 @@
-// Random host calls and user input on a control with a column of every kind. After each step
+// Random host calls and user input on a control with a column of every kind, which may add
+// or replace columns of any kind as it goes. After each step
 // the grid must stay consistent (see fuzz_support.h). Errors may reach the host only as
 // vekgrid::Error; anything else escaping is a fault.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -58,6 +59,37 @@ int Index(FuzzedDataProvider& in, int count) {
 
 std::string Short_Text(FuzzedDataProvider& in) {
     return in.ConsumeRandomLengthString(24);
+}
+
+// A column of any kind and settings, added at the end or put in place of one (Edit_Column).
+void Add_Any_Column(Session& s, FuzzedDataProvider& in) {
+    if (s.control.Cols() >= 16) return;
+    vekColumn column;
+    const int kind = in.ConsumeIntegralInRange(0, 5);
+    column.Editor_Type(Variant(std::int32_t{kind}));
+    column.Title(in.ConsumeBool() ? "" : Short_Text(in));
+    column.ReadOnly(in.ConsumeBool());
+    column.Allow_Formula_Input(in.ConsumeBool());
+    column.Allow_User_Defined_Variables(in.ConsumeBool());
+    column.DataType(in.ConsumeIntegralInRange(0, 2));
+    column.Cell_Alignment(in.PickValueInArray({0, 1, 4, 7}));
+    column.ColumnWidth(Variant(std::int32_t{in.ConsumeIntegralInRange(-1, 3000)}));
+    if (kind == ComboBox) {
+        column.ComboBox_List(Short_Text(in));
+        column.Combo_Includes_Popup(in.ConsumeBool());
+    }
+    if (kind == ProgressBar) {
+        column.ProgressBar_MinVal(in.ConsumeIntegralInRange(-10, 10));
+        column.ProgressBar_MaxVal(in.ConsumeIntegralInRange(-10, 200));
+        column.ProgressBar_AutoRange(in.ConsumeBool());
+    }
+    if (kind == PopUp || kind == ComboBox) {
+        column.PopUp_Form(Variant(Object_Ref(s.form)));
+        column.PopUp_Allow_Cell_Editing(in.ConsumeBool());
+    }
+    const bool edit = in.ConsumeBool();
+    if (edit) column.Display_Index(static_cast<std::int16_t>(Index(in, s.control.Cols())));
+    s.control.Add_Column(column, edit);
 }
 
 void Step(Session& s, FuzzedDataProvider& in) {
@@ -259,7 +291,10 @@ void Step(Session& s, FuzzedDataProvider& in) {
                     c.Return_Key_Behavior(in.ConsumeBool() ? Changes_Row : Changes_Col);
                     break;
                 default:
-                    c.Shift_Focus_To_Visible_Grideditor();
+                    if (in.ConsumeBool())
+                        Add_Any_Column(s, in);
+                    else
+                        c.Shift_Focus_To_Visible_Grideditor();
                     break;
             }
             break;
