@@ -294,9 +294,13 @@ std::string Solve_Streaming(std::string& s, Rule rule, Operator_Test is_operator
     {
         std::string probe = s;
         Normalise(probe);
-        if (probe != s) return Solve_Literally(s, rule, is_operator, sums);
+        // "EE-+": dropping the exponent sign joins the two E's into a new one that hides the
+        // "+" from Only_Signs_Left while the search still finds it.
+        if (probe != s || (sums && s.find("EE") != std::string::npos))
+            return Solve_Literally(s, rule, is_operator, sums);
     }
-    // Settled: Only_Signs_Left holds only where the search finds no operator either.
+    // Settled and without "EE": Only_Signs_Left holds only where the search finds no operator
+    // either, and no value written back makes it so.
     Stream t;
     t.src = std::move(s);
     t.out.reserve(t.src.size());
