@@ -28,6 +28,11 @@ std::string General_Error(const std::string& formula, const std::string& working
            "\r\n\r\nError in: " + working;
 }
 
+std::string Lower_Copy(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
 struct Evaluation {
     std::array<std::string, 2> result;
     std::string text_after;
@@ -198,22 +203,27 @@ TEST(Rewriting_Steps, SignsAndExponents) {
     EXPECT_EQ(Solve_Sums(r), "-5");
 }
 
-// Formulas of every shape, well formed or not, from a fixed seed.
-std::string Random_Formula(std::mt19937& rng) {
+// Formulas of every shape, well formed or not, from a fixed seed: signs after operators and in
+// runs, exponent forms, implicit products, variables, stray characters and parentheses.
+std::string Random_Formula(std::mt19937& rng, int max_terms = 8, int max_depth = 4) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    static const char* atoms[] = {"0",   "1",   "2",     "3",   "7",    "10",
-                                  "0.5", ".25", "12.75", "1e3", "2E-2", "1e20",
-                                  "'x'", "'y'", "'z'",   "007", "1.",   "99999999"};
-    static const char* ops[] = {"+", "-", "*", "/", "^", "+", "-", "*"};
+    static const char* atoms[] = {"0",   "1",     "2",   "3",        "7",    "10",   "0.5",
+                                  ".25", "12.75", "1e3", "2E-2",     "1e20", "'x'",  "'y'",
+                                  "'z'", "007",   "1.",  "99999999", "1E+2", "3e-5", "'neg'"};
+    static const char* ops[] = {"+", "-", "*", "/", "^", "+", "-", "*", "*-", "+-", "--", "/+"};
+    static const char* signs[] = {"-", "+", "--", "-+", "+-", "---"};
     std::string f = pick(10) == 0 ? "" : "=";
     int depth = 0;
-    int terms = 1 + pick(8);
+    int terms = 1 + pick(max_terms);
     for (int t = 0; t < terms; ++t) {
-        if (pick(4) == 0) f += pick(2) ? "-" : "+";
-        while (pick(3) == 0 && depth < 4) f += "(", ++depth;
+        if (pick(4) == 0) f += signs[pick(pick(8) == 0 ? 6 : 2)];
+        while (pick(3) == 0 && depth < max_depth) f += "(", ++depth;
         f += atoms[pick(std::size(atoms))];
-        while (depth > 0 && pick(3) == 0) f += ")", --depth;
-        if (t + 1 < terms) f += ops[pick(std::size(ops))];
+        while (depth > 0 && pick(3) == 0) {
+            f += ")", --depth;
+            if (pick(12) == 0) f += pick(2) ? "2" : "(1)";  // an implicit product
+        }
+        if (t + 1 < terms) f += ops[pick(pick(5) == 0 ? std::size(ops) : 8)];
         if (pick(40) == 0) f += " ";
     }
     while (depth > 0 && pick(6) != 0) f += ")", --depth;
@@ -240,32 +250,106 @@ std::string Random_Formula(std::mt19937& rng) {
     return f;
 }
 
-TEST(Evaluate_Formula, DirectPathAgreesWithTheRewritingEvaluator) {
-    std::mt19937 rng(20261206);
-    Variant table = Table({{"x", "4"}, {"y", 2.5}, {"neg", "-3"}});
-    int compared = 0;
-    for (int i = 0; i < 40000; ++i) {
-        std::string formula = Random_Formula(rng);
-        const Variant none;
-        for (const Variant* variables : {static_cast<const Variant*>(&table), &none}) {
-            const Variant& v = *variables;
-            std::deque<int> answers = {rng() % 2 ? Msg::Yes : Msg::No, Msg::Yes};
-            Recording_Message_Box fast, literal;
-            fast.answers = literal.answers = answers;
-            std::string a = formula, b = formula;
-            auto fast_result = Evaluate_Formula(a, fast, v);
-            auto literal_result = Evaluate_Formula_By_Rewriting(b, literal, v);
-            ASSERT_EQ(fast_result, literal_result) << formula;
-            ASSERT_EQ(a, b) << formula;
-            ASSERT_EQ(fast.calls.size(), literal.calls.size()) << formula;
-            for (size_t m = 0; m < fast.calls.size(); ++m) {
-                ASSERT_EQ(fast.calls[m].text, literal.calls[m].text) << formula;
-                ASSERT_EQ(fast.calls[m].style, literal.calls[m].style) << formula;
-            }
-            ++compared;
+// The fast evaluator, the streaming rewriting and the rules taken literally give the same
+// results, leave the caller the same text and show the same messages, answered the same way.
+void Expect_Same_As_Literal(const std::string& formula, const Variant& variables,
+                            std::deque<int> answers) {
+    Recording_Message_Box literal;
+    literal.answers = answers;
+    std::string reference_text = formula;
+    auto reference = detail::Evaluate_Formula_Literally(reference_text, literal, variables);
+    for (bool direct : {true, false}) {
+        Recording_Message_Box box;
+        box.answers = answers;
+        std::string text = formula;
+        auto result = direct ? Evaluate_Formula(text, box, variables)
+                             : Evaluate_Formula_By_Rewriting(text, box, variables);
+        ASSERT_EQ(result, reference) << formula << (direct ? " (direct)" : " (rewriting)");
+        ASSERT_EQ(text, reference_text) << formula;
+        ASSERT_EQ(box.calls.size(), literal.calls.size()) << formula;
+        for (size_t m = 0; m < box.calls.size(); ++m) {
+            ASSERT_EQ(box.calls[m].text, literal.calls[m].text) << formula;
+            ASSERT_EQ(box.calls[m].style, literal.calls[m].style) << formula;
         }
     }
-    EXPECT_EQ(compared, 80000);
+}
+
+TEST(Evaluate_Formula, EveryPathAgreesWithTheRulesTakenLiterally) {
+    std::mt19937 rng(20261206);
+    Variant table = Table({{"x", "4"}, {"y", 2.5}, {"neg", "-3"}});
+    const Variant none;
+    for (int i = 0; i < 30000; ++i) {
+        std::string formula = Random_Formula(rng);
+        for (const Variant* variables : {static_cast<const Variant*>(&table), &none}) {
+            Expect_Same_As_Literal(formula, *variables, {rng() % 2 ? Msg::Yes : Msg::No, Msg::Yes});
+            if (HasFatalFailure()) return;
+        }
+    }
+    // Long and deeply nested ones, still short enough for the literal rules.
+    for (int i = 0; i < 60; ++i) {
+        std::string formula = Random_Formula(rng, 400, i % 3 == 0 ? 60 : 6);
+        if (formula.empty() || formula[0] != '=') formula.insert(0, "=");
+        Expect_Same_As_Literal(formula, table, {Msg::Yes, Msg::Yes});
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(Rewriting_Steps, AgreeWithTheStepsTakenLiterally) {
+    // Any text over the characters the steps read, signs in runs included.
+    std::mt19937 rng(7);
+    const std::string alphabet = "0123456789.E+-*/^e--++";
+    for (int i = 0; i < 40000; ++i) {
+        std::string text;
+        for (int n = 1 + static_cast<int>(rng() % 24); n > 0; --n)
+            text += alphabet[rng() % alphabet.size()];
+        for (char kind : {'^', '*', '+', 'E'}) {
+            std::string fast = text, literal = text;
+            switch (kind) {
+                case '^':
+                    Solve_Powers(fast);
+                    break;
+                case '*':
+                    Solve_Products(fast);
+                    break;
+                case '+':
+                    Solve_Sums(fast);
+                    break;
+                default:
+                    Expand_Exponents(fast);
+            }
+            detail::Step_Literally(literal, kind);
+            ASSERT_EQ(fast, literal) << kind << " of " << text;
+        }
+    }
+}
+
+TEST(Evaluate_Formula, FormulasOfAHundredThousandCharacters) {
+    // Plain terms go the direct way; a sign after an operator and implicit products go through
+    // the rewriting; both in one sweep.
+    std::string plain = "=1", signs = "=1", products = "=1", nested = "=";
+    while (plain.size() < 100000) plain += "+1";
+    while (signs.size() < 100000) signs += "*-1*-1";
+    while (products.size() < 100000) products += "+2(1)";
+    for (int i = 0; i < 25000; ++i) nested += "(";
+    nested += "1";
+    for (int i = 0; i < 25000; ++i) nested += "+1)";
+    EXPECT_EQ(Evaluate(plain).result[0], "50000");
+    auto sign_result = Evaluate(signs);
+    EXPECT_EQ(sign_result.result[0], "1");
+    EXPECT_EQ(sign_result.result[1], Lower_Copy(signs));
+    auto product_result = Evaluate(products, Variant(), {Msg::Yes});
+    EXPECT_EQ(product_result.result[0], std::to_string(1 + 2 * (products.size() - 2) / 5));
+    ASSERT_EQ(product_result.messages.size(), 1u) << "the correction is proposed once";
+    EXPECT_EQ(Evaluate(nested).result[0], "25001");
+
+    std::string rewritten = signs;
+    Recording_Message_Box box;
+    EXPECT_EQ(Evaluate_Formula_By_Rewriting(rewritten, box)[0], "1");
+    std::string exponents = "=1";
+    while (exponents.size() < 100000) exponents += "+1E1";
+    EXPECT_EQ(Evaluate_Formula_By_Rewriting(exponents, box)[0],
+              std::to_string(1 + 10 * ((exponents.size() - 2) / 4)));
+    EXPECT_TRUE(box.calls.empty());
 }
 
 TEST(Text_To_Double, ReadsNumbersOutOfAnyText) {

@@ -22,7 +22,9 @@ namespace vekgrid {
 std::array<std::string, 2> Evaluate_Formula(std::string& formula_text, Message_Box& messages,
                                             const Variant& variable_table = Variant());
 
-// The rewriting evaluator itself: the same results and messages, always the literal way.
+// The rewriting evaluator itself: the same results and messages, always the literal way. It
+// runs in one sweep over the text (linear in its length) and takes the rules step by step,
+// over the whole text, only where signs pile up around a value.
 std::array<std::string, 2> Evaluate_Formula_By_Rewriting(std::string& formula_text,
                                                          Message_Box& messages,
                                                          const Variant& variable_table = Variant());
@@ -34,5 +36,15 @@ std::string Expand_Exponents(std::string& text);
 std::string Solve_Powers(std::string& text);
 std::string Solve_Products(std::string& text);
 std::string Solve_Sums(std::string& text);
+
+namespace detail {
+// The rules taken literally, every step over the whole text (quadratic in its length): the
+// reference the evaluators above are checked against.
+std::array<std::string, 2> Evaluate_Formula_Literally(std::string& formula_text,
+                                                      Message_Box& messages,
+                                                      const Variant& variable_table = Variant());
+// One rewriting step taken literally: kind '^' powers, '*' products, '+' sums, 'E' exponents.
+std::string Step_Literally(std::string& text, char kind);
+}  // namespace detail
 
 }  // namespace vekgrid
