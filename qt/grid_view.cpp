@@ -10,6 +10,7 @@
 #include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "vekgrid/qt/qt_platform.h"
@@ -27,6 +28,15 @@ Qt::Alignment To_Alignment(int code) {
     const Qt::Alignment h[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     const Qt::Alignment v[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
     return h[code / 3] | v[code % 3];
+}
+
+// A text colour at least a readable step of lightness away from its back colour.
+QColor Readable_On(QColor text, const QColor& back) {
+    constexpr int kStep = 110;
+    const int b = back.lightness(), t = text.lightness();
+    if (std::abs(t - b) >= kStep) return text;
+    const int lightness = b >= 128 ? std::max(0, b - kStep) : std::min(255, b + kStep);
+    return QColor::fromHsl(text.hslHue(), text.hslSaturation(), lightness);
 }
 
 // A span of a drawn row or column: its index, start and size in pixels.
@@ -300,7 +310,12 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
                 const int wrap = grid_.WordWrap() && rs.size >= 2 * last_line_height_
                                      ? static_cast<int>(Qt::TextWordWrap)
                                      : 0;
-                painter.setPen(To_QColor(selected ? grid_.ForeColorSel() : look.fore));
+                QColor pen = To_QColor(selected ? grid_.ForeColorSel() : look.fore);
+                // The column frozen while scrolling is greyed to tell it apart; it must stay
+                // readable on its cells' colours, light or dark.
+                if (rs.index >= 1 && cs.index >= 1 && cs.index < fixed_cols)
+                    pen = Readable_On(pen, To_QColor(look.back));
+                painter.setPen(pen);
                 painter.drawText(cell.adjusted(2, 0, -2, 0),
                                  static_cast<int>(To_Alignment(look.alignment)) | wrap,
                                  QString::fromStdString(text));

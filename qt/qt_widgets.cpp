@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -176,12 +178,36 @@ class List_Combo : public QComboBox {
     std::function<void(bool)> On_List;
     void showPopup() override {
         QComboBox::showPopup();
+        // Opened by a press on the grid's cell: the list takes the pointer, and the release of
+        // that same click must not close it again.
+        if (QWidget* container = view()->parentWidget();
+            container && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            container->removeEventFilter(this);
+            container->installEventFilter(this);
+            swallow_release_ = true;
+        }
         if (On_List) On_List(true);
     }
     void hidePopup() override {
         QComboBox::hidePopup();
         if (On_List) On_List(false);
     }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == view()->parentWidget()) {
+            if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Hide)
+                swallow_release_ = false;
+            if (event->type() == QEvent::MouseButtonRelease && swallow_release_) {
+                swallow_release_ = false;
+                return true;
+            }
+        }
+        return QComboBox::eventFilter(watched, event);
+    }
+
+  private:
+    bool swallow_release_ = false;
 };
 
 class Qt_Combo_Box : public Mirrored<Combo_Box, List_Combo> {

@@ -358,5 +358,34 @@ TEST_F(Qt_Grid_Test, SystemColoursComeFromThePalette) {
     EXPECT_EQ(frame.pixelColor(Cell_Corner(1, 1)), QColor(0x20, 0x20, 0x24));
 }
 
+TEST_F(Qt_Grid_Test, ScrollingSidewaysKeepsTitlesAndTheFrozenColumnReadable) {
+    for (const char* title : {"Item", "Size", "Species", "Qty", "Length", "Cost"})
+        Add(TextBox, title, [](vekColumn& c) { c.ColumnWidth(2400); });
+    grid().Rows(6);
+    for (int r = 1; r < 6; ++r) grid().Cell_Text(r, 1, "Joist");
+    Show();
+    Click(1, 2);
+    for (int i = 0; i < 4; ++i) Key(Qt::Key_Right);
+    ASSERT_EQ(Cell(), "1,6");
+    ASSERT_GT(model().LeftCol(), 2) << "scrolled sideways";
+    const QImage frame = Frame();
+    // Every title in the window is drawn: dark glyph pixels in its header cell.
+    auto has_ink = [&](int row, int col, int darker_than) {
+        const int x0 = std::max(0, Px(model().ColPos(col))), y0 = Px(model().RowPos(row));
+        const int x1 = std::min(frame.width(), x0 + Px(model().ColWidth(col)));
+        for (int y = y0 + 2; y < y0 + Px(model().RowHeight(row)) - 2; ++y)
+            for (int x = x0 + 3; x < x1 - 3; ++x)
+                if (frame.pixelColor(x, y).lightness() < darker_than) return true;
+        return false;
+    };
+    for (int c = model().LeftCol(); c < model().Cols(); ++c) {
+        if (Px(model().ColPos(c)) >= frame.width()) break;
+        EXPECT_TRUE(has_ink(0, c, 100)) << "title of column " << c;
+    }
+    // The frozen first column keeps its text readable.
+    ASSERT_EQ(model().FixedCols(), 2) << "the first column is frozen";
+    for (int r = 1; r < 6; ++r) EXPECT_TRUE(has_ink(r, 1, 150)) << "frozen row " << r;
+}
+
 }  // namespace
 }  // namespace vekgrid::qt
