@@ -58,6 +58,7 @@ class Round_Trip {
     bool Step();
     const std::string& Failure() const { return failure_; }
     const std::vector<std::string>& Trace() const { return trace_; }
+    vekGRID& Control() { return control_; }
 
   private:
     // What a row must hold: the source typed or written into each cell (the shown text follows
@@ -155,6 +156,10 @@ class Round_Trip {
         for (int c = 1; c <= Cols; ++c) key += row.source[static_cast<size_t>(c - 1)] + '\x1f';
         return key;
     }
+    std::string Mask_Of(int r, int c) const {
+        const auto& mask = control_.Equation_Mask();
+        return r <= mask.Rows() && c <= mask.Cols() ? mask.Get(r, c) : "";
+    }
     std::string Grid_Key(int r) const {
         Row row;
         const auto& mask = control_.Equation_Mask();
@@ -206,7 +211,17 @@ inline bool Round_Trip::Step() {
                 now.push_back(it->second);
                 left.erase(it);
             }
-            if (static_cast<int>(now.size()) == n) rows_ = std::move(now);  // else Check says why
+            if (static_cast<int>(now.size()) == n) {
+                rows_ = std::move(now);
+            } else {
+                const int r = static_cast<int>(now.size()) + 1;
+                std::string sources;
+                for (int c = 1; c <= Cols; ++c)
+                    sources += " \"" + control_.GridEditor().TextMatrix(r, c) + "\"/\"" +
+                               Mask_Of(r, c) + "\"";
+                Fail("after the sort row " + std::to_string(r) + " (shown/source:" + sources +
+                     ") is none of the rows the grid had");
+            }
             break;
         }
         case 2: {  // copy a row and paste it over another

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in $1 and runs each for $2 seconds over its seed corpus in
 # fuzz/corpus/<target>/. New inputs go to $1/corpus/, so the seeds in the repo stay as they are.
-# A crash, leak, sanitizer report or time-out fails the run and leaves the input in $1/findings/.
+# A crash, leak, sanitizer report, time-out or broken invariant fails the run (after every target
+# has had its turn) and leaves the input in $1/findings/. fuzz_host (random host calls and user
+# input) and fuzz_round_trip (rows against a plain model) print the steps of a finding.
 # FUZZ_SEED fixes libFuzzer's random seed (default 1, so a CI run can be replayed; 0 is random).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +14,7 @@ CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEKGRID_B
     -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$build" -j "$jobs"
 mkdir -p "$build/findings"
+failed=""
 for target in "$build"/fuzz/fuzz_*; do
     name=$(basename "$target")
     mkdir -p "$build/corpus/$name"
@@ -20,7 +23,9 @@ for target in "$build"/fuzz/fuzz_*; do
         -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$build/findings/$name-" \
         "$build/corpus/$name" "fuzz/corpus/$name" 2>"$build/$name.log" ||
-        { tail -n 60 "$build/$name.log"; echo "$name: FAILED"; exit 1; }
+        { tail -n 60 "$build/$name.log"; echo "$name: FAILED"; failed="$failed $name"; continue; }
     grep -E "stat::number_of_executed_units|cov:" "$build/$name.log" | tail -n 2
 done
+# Every target runs even when one fails, so one finding does not hide another's.
+[ -z "$failed" ] || { echo "fuzz: FAILED:$failed"; exit 1; }
 echo "fuzz: all targets ran clean"
