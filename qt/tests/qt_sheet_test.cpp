@@ -481,6 +481,20 @@ TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
                      "-Insert copied row", "-New row", "-Delete row", "-Undo", "-Redo"}));
     menu->close();
     Settle();
+
+    // The keyboard's menu key in the cell's editor opens the grid's menu, not the editor's.
+    grid().ReadOnly(false);
+    Click(2, 1);
+    ASSERT_EQ(QApplication::focusWidget(), Text_Editor());
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                          Text_Editor()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(Text_Editor(), &key);
+    Settle();
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_NE(find(menu, "New row"), nullptr);
+    menu->close();
+    Settle();
 }
 
 }  // namespace
