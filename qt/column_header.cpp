@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_set>
 
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
@@ -161,6 +163,12 @@ void Column_Header::Fit(int col) {
 }
 
 void Column_Header::Sort(int col) {
+    // Sort_Grid carries each row's formula sources along by the row's label; rows without
+    // labels of their own would lose them to other rows, so such a grid is left as it is.
+    std::unordered_set<std::string_view> labels;
+    labels.reserve(static_cast<size_t>(grid_.Rows()));
+    for (int r = 1; r < grid_.Rows(); ++r)
+        if (!labels.insert(grid_.TextMatrix(r, 0)).second) return;
     // The click took the person out of the cell: what they typed goes in first (as leaving
     // the control commits it), or the sort would put the editor's text on another row's cell.
     if (control_.Control_Has_Focus()) {
