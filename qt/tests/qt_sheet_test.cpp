@@ -417,6 +417,12 @@ TEST_F(Qt_Sheet_Test, ClickOnATitleSortsWhenTheHostOptsIn) {
     // Sort_Grid's toggle: "apple" already leads, so the order is the other one.
     EXPECT_EQ(Column(1), "pear kiwi apple ");
     EXPECT_GT(arrow_pixel(2), plain - 20) << "only the sorted column has an arrow";
+    EXPECT_LT(arrow_pixel(1), plain - 60);
+    grid().Clear_Grid();
+    Add("Other");
+    Add("Columns");
+    Settle();
+    EXPECT_GT(arrow_pixel(1), plain - 20) << "new columns are not sorted";
 }
 
 TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
