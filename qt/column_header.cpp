@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <unordered_set>
 
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
@@ -91,6 +93,14 @@ void Column_Header::Sort_On_Click(bool on) {
     if (arrow_) arrow_->update();
 }
 
+int Column_Header::Sorted_Column() const {
+    // Columns replaced since (a load, Clear_Grid) are not the column that was sorted.
+    if (sorted_col_ <= 0 || sorted_col_ >= grid_.Cols() || grid_.Rows() == 0 ||
+        grid_.TextMatrix(0, sorted_col_) != sorted_title_)
+        return 0;
+    return sorted_col_;
+}
+
 int Column_Header::Header_Height() const {
     return grid_.Rows() > 0 ? Px(grid_.RowHeight(0)) : 0;
 }
@@ -154,13 +164,19 @@ void Column_Header::Fit(int col) {
         for (int r = first; r <= last && r < grid_.Rows(); r = grid_.Next_Shown_Row(r + 1))
             measure(r);
     // The title's arrow needs room beside the text.
-    if (col == sorted_col_) widest += 12;
+    if (col == Sorted_Column()) widest += 12;
     const int before = grid_.ColWidth(col);
     Set_Width(col, widest + kFitMargin);
     if (grid_.ColWidth(col) != before && On_Resized) On_Resized(col, grid_.ColWidth(col));
 }
 
 void Column_Header::Sort(int col) {
+    // Sort_Grid carries each row's formula sources along by the row's label; rows without
+    // labels of their own would lose them to other rows, so such a grid is left as it is.
+    std::unordered_set<std::string_view> labels;
+    labels.reserve(static_cast<size_t>(grid_.Rows()));
+    for (int r = 1; r < grid_.Rows(); ++r)
+        if (!labels.insert(grid_.TextMatrix(r, 0)).second) return;
     // The click took the person out of the cell: what they typed goes in first (as leaving
     // the control commits it), or the sort would put the editor's text on another row's cell.
     if (control_.Control_Has_Focus()) {
@@ -179,6 +195,7 @@ void Column_Header::Sort(int col) {
         ascending_ = Number(a, x) && Number(b, y) ? x <= y : a <= b;
     }
     sorted_col_ = col;
+    sorted_title_ = grid_.TextMatrix(0, col);
     if (arrow_) arrow_->update();
 }
 
@@ -187,6 +204,9 @@ bool Column_Header::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::Resize:
             if (arrow_) arrow_->setGeometry(viewport_->rect());
+            return false;
+        case QEvent::Leave:
+            if (cursor_set_ && drag_col_ < 0) viewport_->unsetCursor(), cursor_set_ = false;
             return false;
         case QEvent::MouseMove: {
             const auto& mouse = static_cast<QMouseEvent&>(*event);

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "vekgrid/control/vekgrid.h"
@@ -32,7 +33,7 @@ class Column_Header : public QObject {
     bool Sort_On_Click() const { return sort_on_click_; }
     void Sort_On_Click(bool on);
     // The column the last title click sorted (0: none) and whether it is ascending now.
-    int Sorted_Column() const { return sorted_col_; }
+    int Sorted_Column() const;
     bool Sorted_Ascending() const { return ascending_; }
 
     // The column whose right border is under `pos` (viewport pixels) on the title row, -1
@@ -64,6 +65,7 @@ class Column_Header : public QObject {
     QPointer<QWidget> arrow_;  // a child of the viewport, owned by Qt
     bool sort_on_click_ = false;
     int sorted_col_ = 0;
+    std::string sorted_title_;
     bool ascending_ = true;
     // A border drag under way: its column, where it started and the width then.
     int drag_col_ = -1, drag_x_ = 0, drag_width_ = 0, drag_twips_ = 0;

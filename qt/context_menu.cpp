@@ -5,6 +5,7 @@
 
 #include "vekgrid/platform/message_box.h"
 #include "vekgrid/qt/grid_view.h"
+#include "vekgrid/qt/qt_platform.h"
 
 namespace vekgrid::qt {
 
@@ -99,6 +100,16 @@ QMenu* Context_Menu::Build(QWidget* parent) {
     add(QStringLiteral("Undo"), QKeySequence::Undo, Can_Undo(), [this] { Undo(); });
     add(QStringLiteral("Redo"), QKeySequence::Redo, Can_Redo(), [this] { Redo(); });
     return menu;
+}
+
+bool Context_Menu::Open_At_Current_Cell() {
+    if (!enabled_ || !viewport_) return false;
+    QPoint at(0, 0);
+    if (grid_.Row() < grid_.Rows() && grid_.Col() < grid_.Cols())
+        at = QPoint(grid_.ColPos(grid_.Col()) / kTwipsPerPixel,
+                    (grid_.RowPos(grid_.Row()) + grid_.RowHeight(grid_.Row())) / kTwipsPerPixel);
+    Build(viewport_)->popup(viewport_->mapToGlobal(at));
+    return true;
 }
 
 bool Context_Menu::eventFilter(QObject* watched, QEvent* event) {

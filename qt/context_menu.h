@@ -26,6 +26,8 @@ class Context_Menu : public QObject {
     void Enabled(bool on) { enabled_ = on; }
     // A menu for the current cell, with `parent` as its parent; it deletes itself on close.
     QMenu* Build(QWidget* parent);
+    // Opens the menu over the current cell (the keyboard's menu key); false when it is off.
+    bool Open_At_Current_Cell();
 
     // The range clipboard and the history. The control has neither yet, so these are offered
     // disabled; each pair is where the control's call goes once it has one.

@@ -97,7 +97,7 @@ void Signal_Relay::Click() {
 }
 
 void Signal_Relay::EnterCell() {
-    Announce_Current_Cell(widget_.view());
+    if (View) Announce_Current_Cell(*View);
     emit widget_.enterCell();
 }
 

@@ -4,12 +4,16 @@
 namespace vekgrid::qt {
 
 class Grid_Widget;
+class Grid_View;
 
 // The listener a Grid_Widget puts on its control: every event becomes the widget's signal of
 // the same name, with Qt types, in the order the control raises them.
 class Signal_Relay : public vekGRID_Events {
   public:
     explicit Signal_Relay(Grid_Widget& widget) : widget_(widget) {}
+    // The painted grid, once it exists: the current cell's moves are announced on it to
+    // assistive technology.
+    Grid_View* View = nullptr;
 
     void PopUpClick(std::int16_t& Col_ID, Variant& Form_Object) override;
     void BeforeRowPaste(double& Row_ID, Variant& New_Row_Data) override;

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -81,6 +82,7 @@ Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {
     relay_ = std::make_unique<Signal_Relay>(*this);
     control_->Add_Listener(*relay_);
     view_ = new Grid_View(*control_, this);
+    relay_->View = view_;
     header_ = std::make_unique<Column_Header>(*control_, *view_);
     header_->On_Resized = [this](int col, int twips) { emit columnResized(col, twips); };
     menu_ = std::make_unique<Context_Menu>(*control_, *view_);
@@ -97,6 +99,7 @@ Grid_Widget::~Grid_Widget() {
     // The view refers to the control's grid: it goes first, then the control lets go of its
     // widgets, then the platform they were registered with.
     control_->Remove_Listener(*relay_);
+    relay_->View = nullptr;
     menu_.reset();
     header_.reset();
     delete view_;
@@ -196,6 +199,11 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::KeyPress:
             return Preview_Key(watched, static_cast<QKeyEvent&>(*event));
+        case QEvent::ContextMenu:
+            // The menu key in an editor asks for the grid's menu, not the editor's own.
+            return static_cast<QContextMenuEvent&>(*event).reason() ==
+                       QContextMenuEvent::Keyboard &&
+                   menu_->Open_At_Current_Cell();
         case QEvent::MouseButtonPress: {
             Widget* widget = platform_->Widget_Of(watched);
             if (widget && widget == &control_->TextEditor()) {

@@ -104,7 +104,7 @@ class Grid_Widget : public QWidget {
 
     // Destroyed in reverse: the control lets go of its widgets before the platform and the
     // view go.
-    Grid_View* view_;  // a child, owned by Qt
+    Grid_View* view_ = nullptr;  // a child, owned by Qt
     std::unique_ptr<Signal_Relay> relay_;
     std::unique_ptr<Qt_Platform> platform_;
     std::unique_ptr<vekGRID> control_;

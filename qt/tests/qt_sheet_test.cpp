@@ -375,7 +375,6 @@ TEST_F(Qt_Sheet_Test, ClickOnATitleSortsWhenTheHostOptsIn) {
     const char* names[] = {"pear", "apple", "fig"};
     const char* counts[] = {"3", "10", "2"};
     for (int r = 1; r <= 3; ++r) {
-        model().TextMatrix(r, 0, std::to_string(r));  // rows are known by their labels
         grid().Cell_Text(r, 1, names[r - 1]);
         grid().Cell_Text(r, 2, counts[r - 1]);
     }
@@ -401,6 +400,9 @@ TEST_F(Qt_Sheet_Test, ClickOnATitleSortsWhenTheHostOptsIn) {
 
     widget->setSortOnHeaderClick(true);
     EXPECT_TRUE(widget->sortOnHeaderClick());
+    title_click(2);
+    EXPECT_EQ(Column(2), "3 10 2 ") << "rows without labels could not take their formulas along";
+    for (int r = 1; r <= 3; ++r) model().TextMatrix(r, 0, std::to_string(r));
     Click(3, 1);
     Type("kiwi");  // replaces "fig", still open in the editor
     title_click(2);
@@ -415,6 +417,12 @@ TEST_F(Qt_Sheet_Test, ClickOnATitleSortsWhenTheHostOptsIn) {
     // Sort_Grid's toggle: "apple" already leads, so the order is the other one.
     EXPECT_EQ(Column(1), "pear kiwi apple ");
     EXPECT_GT(arrow_pixel(2), plain - 20) << "only the sorted column has an arrow";
+    EXPECT_LT(arrow_pixel(1), plain - 60);
+    grid().Clear_Grid();
+    Add("Other");
+    Add("Columns");
+    Settle();
+    EXPECT_GT(arrow_pixel(1), plain - 20) << "new columns are not sorted";
 }
 
 TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
@@ -479,6 +487,20 @@ TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
     EXPECT_EQ(state(menu),
               (Lines{"-Cut", "-Copy", "-Paste", "-Delete", "-Cut row", "+Copy row", "-Paste row",
                      "-Insert copied row", "-New row", "-Delete row", "-Undo", "-Redo"}));
+    menu->close();
+    Settle();
+
+    // The keyboard's menu key in the cell's editor opens the grid's menu, not the editor's.
+    grid().ReadOnly(false);
+    Click(2, 1);
+    ASSERT_EQ(QApplication::focusWidget(), Text_Editor());
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                          Text_Editor()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(Text_Editor(), &key);
+    Settle();
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_NE(find(menu, "New row"), nullptr);
     menu->close();
     Settle();
 }
