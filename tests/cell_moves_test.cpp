@@ -224,9 +224,14 @@ TEST_F(Cell_Moves_Test, HostCallsLeaveTheGridShownAndRedrawAsTheyFoundIt) {
     EXPECT_FALSE(control->Redraw());
     control->Rows(3);
     EXPECT_FALSE(control->Redraw());
+    control->Enabled(false);
+    control->Enabled(true);
+    EXPECT_FALSE(control->Redraw());
+    EXPECT_TRUE(grid().Visible());
     control->Redraw(true);
 
     // The editor never stays over a row the host hides.
+    grid().Row(1);
     grid().Row(2);
     grid().Col(1);
     ASSERT_TRUE(control->TextEditor().Visible());

@@ -184,7 +184,10 @@ void vekGRID::Enabled(bool on) {
     if (catchers_hidden) Show_Catchers(false);
     Ignore_Errors([&] { grid_.Visible(false); });
     if (grid_.Enabled()) {
+        // The reformatting switches Redraw on as it ends; the host's setting stands.
+        const bool redraw = grid_.Redraw();
         Ignore_Errors([&] { Reformat_Grid(); });
+        grid_.Redraw(redraw);
     } else {
         // Every cell outside divider columns greys out; one fill per column.
         bool was_updating = updating_grid_;
