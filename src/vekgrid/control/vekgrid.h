@@ -241,7 +241,8 @@ class vekGRID : private Grid_Listener {
     // Replaces columns and rows with a file's lines; empty lines at its end make no rows. A
     // missing, unreadable or non-regular path, a file over 256 MiB (as read), over 32,767
     // columns, or with far more cells than its text holds shows the Load_File message box and
-    // leaves an empty grid; a file with no line shows the "Grid Error" box.
+    // leaves the grid as it was (Last_File_Error() says why); a file with no line shows the
+    // "Grid Error" box.
     void Load_File(const std::string& Pathname, std::int16_t Number_Of_Left_Align_Columns = 0);
     // Comma-separated values as spreadsheets read and write them (RFC 4180): fields with a
     // comma, a quote or a line break are quoted, quotes doubled, records end with CR LF, UTF-8
