@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "vekgrid/control/vekgrid.h"
+#include "vekgrid/qt/export.h"
 
 namespace vekgrid::qt {
 
@@ -21,7 +22,7 @@ class Grid_View;
 //
 // Keys pressed anywhere inside the widget reach the control first (its key preview), then
 // the focused editor.
-class Grid_Widget : public QWidget {
+class VEKGRID_QT_EXPORT Grid_Widget : public QWidget {
   public:
     explicit Grid_Widget(QWidget* parent = nullptr);
     ~Grid_Widget() override;
