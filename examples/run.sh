@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
-# Installs the build in $1 under $2/prefix, then builds the example host against that prefix,
-# once through find_package(vekgrid) and once through pkg-config, and runs both.
+# The install check. Installs the Debian packages in $1 (built by `make deb`), then builds the
+# example hosts in $2 against the installed packages and runs them:
+#  - the headless host through find_package(vekgrid COMPONENTS core) with Qt out of reach
+#    (CMAKE_DISABLE_FIND_PACKAGE_Qt6), a consumer that sets no C++ standard;
+#  - both hosts through find_package(vekgrid COMPONENTS core qt);
+#  - the headless host through pkg-config, with only the flags vekgrid.pc gives.
+# The packages are removed again at the end, so the machine is as it was.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$1 out=$2
-prefix=$PWD/$out/prefix
-rm -rf "$prefix"
-cmake --install "$build" --prefix "$prefix" >/dev/null
-cmake -S examples/host -B "$out/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+debs=$1 out=$2
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+packages="libvekgrid0 libvekgrid-dev libvekgrid-qt0 libvekgrid-qt-dev"
+remove() { $SUDO dpkg -r $packages >/dev/null 2>&1 || true; }
+trap remove EXIT
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "$PWD/$debs"/*.deb >/dev/null
+rm -rf "$out"
+
+cmake -S examples/host -B "$out/core" -DWITH_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+cmake --build "$out/core" >/dev/null
+"$out/core/host_example" >/dev/null
+
+cmake -S examples/host -B "$out/host" >/dev/null
 cmake --build "$out/host" >/dev/null
 "$out/host/host_example"
-if [ -x "$out/host/qt_host_example" ]; then
-    QT_QPA_PLATFORM=offscreen "$out/host/qt_host_example"
-fi
-pc_dir=$(dirname "$(find "$prefix" -name vekgrid.pc | head -n 1)")
-c++ -std=c++20 examples/host/main.cpp -o "$out/host_example_pc" \
-    $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs vekgrid)
+QT_QPA_PLATFORM=offscreen "$out/host/qt_host_example"
+
+c++ examples/host/main.cpp -o "$out/host_example_pc" $(pkg-config --cflags --libs vekgrid)
 "$out/host_example_pc" >/dev/null
-echo "example host: built against the installed package (CMake and pkg-config) and ran"
+pkg-config --exists --print-errors vekgrid-qt
+echo "example hosts: built against the installed Debian packages (CMake core only without Qt," \
+    "core and qt, pkg-config) and ran"

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "vekgrid/control/vekgrid.h"
+#include "vekgrid/qt/export.h"
 
 class QPainter;
 
@@ -14,7 +15,7 @@ namespace vekgrid::qt {
 
 // Paints the control's grid model and turns mouse input into the grid's input calls. Only the
 // visible cells are visited, so the cost of a frame follows the window, not the grid.
-class Grid_View : public QAbstractScrollArea {
+class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
   public:
     Grid_View(vekGRID& control, QWidget* parent);
     ~Grid_View() override;

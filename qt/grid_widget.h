@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "vekgrid/control/vekgrid.h"
+#include "vekgrid/qt/export.h"
 #include "vekgrid/qt/grid_view.h"
 
 namespace vekgrid::qt {
@@ -31,7 +32,7 @@ class Context_Menu;
 // The control's events arrive as Qt signals too, in the order and with the arguments the
 // vekGRID_Events listeners get them (rows and columns count from 0, row 0 the header); a Qt
 // host needs no listener. The signals are emitted before the host's own listeners hear.
-class Grid_Widget : public QWidget {
+class VEKGRID_QT_EXPORT Grid_Widget : public QWidget {
     Q_OBJECT
 
   public:

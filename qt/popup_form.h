@@ -3,13 +3,14 @@
 #include <QWidget>
 
 #include "vekgrid/platform/services.h"
+#include "vekgrid/qt/export.h"
 
 namespace vekgrid::qt {
 
 // A pop-up column's form, backed by a host's top-level widget (a small dialog). The control
 // places it in screen twips; the widget follows. The host keeps the widget alive; hand the
 // form to the column as Variant(std::make_shared<Qt_Pop_Up_Form>(dialog)).
-class Qt_Pop_Up_Form : public Pop_Up_Form {
+class VEKGRID_QT_EXPORT Qt_Pop_Up_Form : public Pop_Up_Form {
   public:
     explicit Qt_Pop_Up_Form(QWidget* window);
     void Show() override;

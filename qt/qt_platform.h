@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vekgrid/platform/platform.h"
+#include "vekgrid/qt/export.h"
 
 class QMessageBox;
 
@@ -30,14 +31,14 @@ constexpr int Px_Size(int twips) {
 
 // An OLE colour (&H00BBGGRR, or a system colour index) as Qt sees it; system colours come
 // from the palette (the application's when none is given).
-QColor To_QColor(Color color);
-QColor To_QColor(Color color, const QPalette& palette);
-QFont To_QFont(const Font& font);
-QImage To_QImage(const Image& image);
+VEKGRID_QT_EXPORT QColor To_QColor(Color color);
+VEKGRID_QT_EXPORT QColor To_QColor(Color color, const QPalette& palette);
+VEKGRID_QT_EXPORT QFont To_QFont(const Font& font);
+VEKGRID_QT_EXPORT QImage To_QImage(const Image& image);
 // Modifier and mouse-button bits as the control's handlers take them: Shift 1, Ctrl 2, Alt 4;
 // left 1, right 2, middle 4.
-int Shift_Code(Qt::KeyboardModifiers modifiers);
-int Button_Code(Qt::MouseButtons buttons);
+VEKGRID_QT_EXPORT int Shift_Code(Qt::KeyboardModifiers modifiers);
+VEKGRID_QT_EXPORT int Button_Code(Qt::MouseButtons buttons);
 
 // Qt message boxes. A host or a test may answer in place of the user (Answer_With); every
 // message is recorded either way.
@@ -46,7 +47,7 @@ int Button_Code(Qt::MouseButtons buttons);
 // has a single answer, so it is answered at once and collected; the collection shows as one box
 // (the first text, the others in its details) when control returns to the event loop, or before
 // a question, which is still asked on the spot.
-class Qt_Message_Box : public Message_Box {
+class VEKGRID_QT_EXPORT Qt_Message_Box : public Message_Box {
   public:
     explicit Qt_Message_Box(QWidget* parent) : parent_(parent) {}
     int MsgBox(const std::string& text, int style, const std::string& title) override;
@@ -71,7 +72,7 @@ class Qt_Message_Box : public Message_Box {
 };
 
 // Text measured with the real font, in twips at the 96 dpi above.
-class Qt_Text_Metrics : public Text_Metrics {
+class VEKGRID_QT_EXPORT Qt_Text_Metrics : public Text_Metrics {
   public:
     int Text_Width(const std::string& text, const Font& font) const override;
     int Text_Height(const std::string& text, const Font& font) const override;
@@ -79,7 +80,7 @@ class Qt_Text_Metrics : public Text_Metrics {
 };
 
 // The window the control sits in; its close event is the form's closing.
-class Qt_Form : public Host_Form, public QObject {
+class VEKGRID_QT_EXPORT Qt_Form : public Host_Form, public QObject {
   public:
     explicit Qt_Form(QWidget* window);
     QWidget* Window() const { return window_; }
@@ -93,7 +94,7 @@ class Qt_Form : public Host_Form, public QObject {
 
 // The platform on Qt Widgets: the control's widgets become children of `surface`, the widget
 // the control is drawn on, with positions converted from twips.
-class Qt_Platform : public Platform {
+class VEKGRID_QT_EXPORT Qt_Platform : public Platform {
   public:
     explicit Qt_Platform(QWidget* surface);
     ~Qt_Platform() override;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "vekgrid/platform/widgets.h"
+#include "vekgrid/qt/export.h"
 
 namespace vekgrid::qt {
 
@@ -20,6 +21,6 @@ std::unique_ptr<Command_Button> Make_Command_Button(const std::string& name, QWi
                                                     Qt_Platform& platform);
 std::unique_ptr<Picture_Box> Make_Picture_Box(const std::string& name, QWidget* surface,
                                               Qt_Platform& platform);
-std::unique_ptr<Timer> Make_Timer();
+VEKGRID_QT_EXPORT std::unique_ptr<Timer> Make_Timer();
 
 }  // namespace vekgrid::qt

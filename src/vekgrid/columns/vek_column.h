@@ -3,6 +3,7 @@
 #include <string>
 
 #include "vekgrid/common/variant.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
@@ -21,7 +22,7 @@ enum Cell_Alignment_Options : std::int32_t { Left_Align = 1, Center_Align = 4, R
 
 // A host's description of one column. A plain carrier: every value is stored as given and
 // read back unchanged; Add_Column copies the values and keeps no reference.
-class vekColumn {
+class VEKGRID_EXPORT vekColumn {
   public:
     // The header text.
     const std::string& Title() const { return title_; }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/export.h"
+
 namespace vekgrid {
 
 // 32-bit OLE colour: &H00BBGGRR, or &H80000000 plus a system colour index.
@@ -28,7 +30,7 @@ constexpr int Right = 7;
 constexpr int General = 9;  // the column's alignment decides
 }  // namespace Align
 
-struct Font {
+struct VEKGRID_EXPORT Font {
     std::string name = "MS Sans Serif";
     double size = 8.25;
     bool bold = false;
@@ -39,7 +41,7 @@ struct Font {
 };
 
 // A small bitmap; pictures are shared and immutable once made.
-struct Image {
+struct VEKGRID_EXPORT Image {
     int width = 0;
     int height = 0;
     std::vector<Color> pixels;  // row-major, width * height

@@ -5,11 +5,13 @@
 #include <variant>
 #include <vector>
 
+#include "vekgrid/export.h"
+
 namespace vekgrid {
 
 // Anything a host hands over by reference (a pop-up form, a colour object...). The control
 // only stores and compares these references.
-class Object {
+class VEKGRID_EXPORT Object {
   public:
     virtual ~Object() = default;
 };
@@ -18,7 +20,7 @@ using Object_Ref = std::shared_ptr<Object>;
 class Variant;
 
 // A two-dimensional array with inclusive bounds in both dimensions.
-class Variant_Array {
+class VEKGRID_EXPORT Variant_Array {
   public:
     Variant_Array(int lower1, int upper1, int lower2, int upper2);
     int Lower(int dimension) const { return dimension == 1 ? lower1_ : lower2_; }
@@ -36,12 +38,12 @@ class Variant_Array {
 };
 using Array_Ref = std::shared_ptr<Variant_Array>;
 
-struct Empty {
+struct VEKGRID_EXPORT Empty {
     bool operator==(const Empty&) const = default;
 };
 
 // The value type of table cells, arguments and properties.
-class Variant {
+class VEKGRID_EXPORT Variant {
   public:
     using Storage = std::variant<Empty, bool, std::int16_t, std::int32_t, double, std::string,
                                  Object_Ref, Array_Ref>;

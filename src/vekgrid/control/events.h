@@ -3,12 +3,13 @@
 #include <string>
 
 #include "vekgrid/common/variant.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
 // The control's events. Arguments passed by reference are writable by the host; for example
 // a BeforeRowPaste handler may change New_Row_Data before the row is pasted.
-class vekGRID_Events {
+class VEKGRID_EXPORT vekGRID_Events {
   public:
     virtual ~vekGRID_Events() = default;
     // A pop-up button was clicked; Form_Object is the column's form, already shown.

@@ -12,6 +12,7 @@
 #include "vekgrid/common/variant.h"
 #include "vekgrid/control/events.h"
 #include "vekgrid/control/widget_array.h"
+#include "vekgrid/export.h"
 #include "vekgrid/formula/equation_mask.h"
 #include "vekgrid/hostgrid/host_grid.h"
 #include "vekgrid/platform/platform.h"
@@ -35,7 +36,7 @@ enum Filter_Option : std::int32_t {
 //
 // The control's routines are split by subsystem across the source folders (columns/,
 // editing/, rows/...); they all work on the state declared here.
-class vekGRID : private Grid_Listener {
+class VEKGRID_EXPORT vekGRID : private Grid_Listener {
   public:
     // Start-up: the platform must outlive the control.
     explicit vekGRID(Platform& platform);

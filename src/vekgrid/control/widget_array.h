@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
 // A control array of widgets addressed by index. Member 0 exists from the start and cannot
 // be unloaded; loading an index that exists fails.
 template <class W>
-class Widget_Array {
+class VEKGRID_EXPORT Widget_Array {
   public:
     using Factory = std::function<std::unique_ptr<W>(int index)>;
     explicit Widget_Array(Factory factory) : factory_(std::move(factory)) { Load(0); }

@@ -3,12 +3,14 @@
 #include <utility>
 #include <vector>
 
+#include "vekgrid/export.h"
+
 namespace vekgrid {
 
 // The source text of every formula cell, indexed with the grid's own numbers: rows 1..Rows,
 // columns 1..Cols. Rows hold no storage until an entry in them is written, so a large grid
 // with few formulas costs one small vector per row.
-class Equation_Mask {
+class VEKGRID_EXPORT Equation_Mask {
   public:
     Equation_Mask() = default;
     int Rows() const { return rows_; }

@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "vekgrid/common/types.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
 // What the grid tells its owner. Cell leave and enter are raised synchronously from the
 // setters of Row, Col and the selection, before the setter returns.
-class Grid_Listener {
+class VEKGRID_EXPORT Grid_Listener {
   public:
     virtual ~Grid_Listener() = default;
     virtual void Grid_LeaveCell() {}
@@ -49,7 +50,7 @@ constexpr std::uint32_t Horizontal_Scroll = 0x00100000;  // bit 20
 //
 // Storage: one text and one format index per cell; formats are interned, so a million cells
 // with a handful of distinct looks cost little more than their texts.
-class Host_Grid {
+class VEKGRID_EXPORT Host_Grid {
   public:
     Host_Grid();
     ~Host_Grid();

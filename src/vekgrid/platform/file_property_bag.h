@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "vekgrid/export.h"
 #include "vekgrid/platform/services.h"
 
 namespace vekgrid {
@@ -20,7 +21,7 @@ namespace vekgrid {
 // Types: empty, bool, i16, i32, f64 (shortest text that reads back to the same double), str
 // (double-quoted, with \\ \" \n \r \t escapes), array(l1,u1,l2,u2) (values in storage order).
 // Object references cannot be stored. Lines starting with '#' and blank lines are skipped.
-class File_Property_Bag : public Property_Bag {
+class VEKGRID_EXPORT File_Property_Bag : public Property_Bag {
   public:
     Variant ReadProperty(const std::string& name, const Variant& default_value) override;
     void WriteProperty(const std::string& name, const Variant& value,

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "vekgrid/export.h"
+
 namespace vekgrid {
 
 // Message-box style bits and answers, with the values hosts of the original control used.
@@ -24,11 +26,11 @@ enum Answer : int { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 
 constexpr int Button_Mask = 7;
 constexpr int Icon_Mask = 112;
 // The answer of the button a style makes the default one.
-Answer Default_Answer(int style);
+VEKGRID_EXPORT Answer Default_Answer(int style);
 }  // namespace Msg
 
 // Shows a modal message and returns the button the user chose.
-class Message_Box {
+class VEKGRID_EXPORT Message_Box {
   public:
     virtual ~Message_Box() = default;
     virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "vekgrid/export.h"
 #include "vekgrid/platform/message_box.h"
 #include "vekgrid/platform/services.h"
 #include "vekgrid/platform/widgets.h"
@@ -11,7 +12,7 @@ namespace vekgrid {
 
 // Everything the control needs from the system it runs on. The headless platform implements
 // it for tests and command-line tools; a GUI front end implements it with real widgets.
-class Platform {
+class VEKGRID_EXPORT Platform {
   public:
     virtual ~Platform() = default;
 

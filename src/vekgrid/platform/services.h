@@ -9,11 +9,12 @@
 
 #include "vekgrid/common/types.h"
 #include "vekgrid/common/variant.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
 // Text measurement in twips for a font.
-class Text_Metrics {
+class VEKGRID_EXPORT Text_Metrics {
   public:
     virtual ~Text_Metrics() = default;
     virtual int Text_Width(const std::string& text, const Font& font) const = 0;
@@ -23,7 +24,7 @@ class Text_Metrics {
 };
 
 // Named design-time values. A write equal to its default stores nothing.
-class Property_Bag {
+class VEKGRID_EXPORT Property_Bag {
   public:
     virtual ~Property_Bag() = default;
     virtual Variant ReadProperty(const std::string& name, const Variant& default_value) = 0;
@@ -32,7 +33,7 @@ class Property_Bag {
 };
 
 // The form the control sits on. Closing listeners run before the form goes away.
-class Host_Form {
+class VEKGRID_EXPORT Host_Form {
   public:
     virtual ~Host_Form() = default;
     // Returns a token for Remove_Closing_Listener.
@@ -57,7 +58,7 @@ class Host_Form {
 
 // The form a pop-up column shows, a host object. The base keeps the state; a GUI front end
 // derives from it and moves a real dialog.
-class Pop_Up_Form : public Object {
+class VEKGRID_EXPORT Pop_Up_Form : public Object {
   public:
     virtual void Show() { visible_ = true, ++shown_; }
     virtual void Hide() { visible_ = false; }
@@ -81,7 +82,7 @@ class Pop_Up_Form : public Object {
 
 // Window properties and replaced message procedures, the bookkeeping of window interception.
 // Procedures are opaque numbers; 0 means none.
-class Window_Registry {
+class VEKGRID_EXPORT Window_Registry {
   public:
     virtual ~Window_Registry() = default;
     // False when the window refuses the property.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vekgrid/common/types.h"
+#include "vekgrid/export.h"
 
 namespace vekgrid {
 
@@ -12,7 +13,7 @@ namespace vekgrid {
 // by itself it is the headless widget that tests observe; a front end derives from it,
 // overrides the setters to mirror the state onto a real widget (calling the base first), and
 // reports user input back through the same setters and the On_* callbacks.
-class Widget {
+class VEKGRID_EXPORT Widget {
   public:
     explicit Widget(std::string name) : name_(std::move(name)) {}
     virtual ~Widget() {
@@ -69,9 +70,9 @@ class Widget {
 };
 
 // Tells the widget that lost the focus, then the one that got it (either may be null).
-void Notify_Focus_Move(Widget* previous, Widget* next);
+VEKGRID_EXPORT void Notify_Focus_Move(Widget* previous, Widget* next);
 
-class Text_Box : public Widget {
+class VEKGRID_EXPORT Text_Box : public Widget {
   public:
     using Widget::Widget;
     // Text and selection; a new text puts the caret after it and calls On_Change.
@@ -103,7 +104,7 @@ class Text_Box : public Widget {
     int alignment_ = 0;
 };
 
-class Combo_Box : public Widget {
+class VEKGRID_EXPORT Combo_Box : public Widget {
   public:
     using Widget::Widget;
     // The list of items; Clear empties it and selects nothing.
@@ -145,7 +146,7 @@ class Combo_Box : public Widget {
     vekgrid::Font font_;
 };
 
-class Command_Button : public Widget {
+class VEKGRID_EXPORT Command_Button : public Widget {
   public:
     using Widget::Widget;
     Color BackColor() const { return back_color_; }
@@ -160,7 +161,7 @@ class Command_Button : public Widget {
     vekgrid::Picture picture_;
 };
 
-class Picture_Box : public Widget {
+class VEKGRID_EXPORT Picture_Box : public Widget {
   public:
     using Widget::Widget;
     Color BackColor() const { return back_color_; }
@@ -180,7 +181,7 @@ class Picture_Box : public Widget {
 
 // Fires On_Tick every Interval milliseconds while enabled. The headless timer fires only when
 // the host or a test calls Tick().
-class Timer {
+class VEKGRID_EXPORT Timer {
   public:
     virtual ~Timer() = default;
     int Interval() const { return interval_; }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/export.h"
 #include "vekgrid/platform/file_property_bag.h"
 #include "vekgrid/platform/headless/recording_message_box.h"
 #include "vekgrid/platform/platform.h"
@@ -11,7 +12,7 @@ namespace vekgrid {
 
 // Deterministic metrics: at 8.25 points a character is 90 twips wide and a line 195 twips
 // high; both scale with the font size. Words break at spaces.
-class Headless_Text_Metrics : public Text_Metrics {
+class VEKGRID_EXPORT Headless_Text_Metrics : public Text_Metrics {
   public:
     int Text_Width(const std::string& text, const Font& font) const override;
     int Text_Height(const std::string& text, const Font& font) const override;
@@ -21,7 +22,7 @@ class Headless_Text_Metrics : public Text_Metrics {
 };
 
 // A property bag that also records the order of writes.
-class Headless_Property_Bag : public File_Property_Bag {
+class VEKGRID_EXPORT Headless_Property_Bag : public File_Property_Bag {
   public:
     void WriteProperty(const std::string& name, const Variant& value,
                        const Variant& default_value) override {
@@ -31,14 +32,14 @@ class Headless_Property_Bag : public File_Property_Bag {
     std::vector<std::string> write_order;
 };
 
-class Headless_Form : public Host_Form {
+class VEKGRID_EXPORT Headless_Form : public Host_Form {
   public:
     void Close() { Notify_Closing(); }
 };
 
 // A platform with no screen: widgets keep their state, message boxes are recorded and
 // answered from a script, keystrokes sent are recorded.
-class Headless_Platform : public Platform {
+class VEKGRID_EXPORT Headless_Platform : public Platform {
   public:
     std::unique_ptr<Text_Box> Create_Text_Box(const std::string& name) override;
     std::unique_ptr<Combo_Box> Create_Combo_Box(const std::string& name) override;

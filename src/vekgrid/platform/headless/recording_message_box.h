@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/export.h"
 #include "vekgrid/platform/message_box.h"
 
 namespace vekgrid {
 
 // Records every message shown and answers from a script, else with the style's default button.
-class Recording_Message_Box : public Message_Box {
+class VEKGRID_EXPORT Recording_Message_Box : public Message_Box {
   public:
     struct Call {
         std::string text;
