@@ -270,6 +270,7 @@ void vekGRID::GridEditor_EnterCell() {
 }
 
 void vekGRID::Grid_Click() {
+    const Undo_Step step(*this, true);  // with the cell move the click made
     Raise_Event([](vekGRID_Events& l) { l.Click(); });
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
@@ -333,6 +334,7 @@ void vekGRID::Grid_MouseMove(int, int, double x, double y) {
 }
 
 void vekGRID::Grid_MouseDown(int button, int shift, double x, double y) {
+    const Undo_Step step(*this, true, true);  // with the cell move the press made
     if (grid_.Cols() < 2 || grid_.Rows() < 2) return;
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);

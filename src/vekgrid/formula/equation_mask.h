@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "vekgrid/common/change_hooks.h"
+
 namespace vekgrid {
 
 // The source text of every formula cell, indexed with the grid's own numbers: rows 1..Rows,
@@ -11,6 +13,8 @@ namespace vekgrid {
 class Equation_Mask {
   public:
     Equation_Mask() = default;
+    // Hears of every entry written (the undo history); null for none.
+    void Set_Change_Hooks(Change_Hooks* hooks) { hooks_ = hooks; }
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
     // Out of range throws Subscript_Out_Of_Range, like the array it replaces.
@@ -27,6 +31,7 @@ class Equation_Mask {
 
   private:
     void Check(int row, int col) const;
+    Change_Hooks* hooks_ = nullptr;  // not owned
     int rows_ = 1, cols_ = 1;
     std::vector<std::vector<std::string>> cells_ = std::vector<std::vector<std::string>>(1);
 };

@@ -18,6 +18,8 @@ void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
     const Catchers_Hidden catchers(*this);
 
     if ((CurrentRow == 0 || CurrentCol == 0) && (grid_.Rows() == 1 || grid_.Cols() == 1)) return;
+    if (Sheet_Key(KeyCode, Shift)) return;  // range, clipboard, fill, undo
+    const Undo_Step step(*this);           // all the key does is one undo step
     const int key = KeyCode;
     if (!read_only_ && Shift == kAlt && Allow_Shortcut_Keys) {
         switch (key) {
