@@ -74,7 +74,7 @@ bool Undo_Journal::Sources_Aligned() const {
 
 // A write of the same text changes nothing and is not kept (every commit writes its cell).
 void Undo_Journal::Text_Writing(int row, int col, const std::string& text) {
-    if (replaying_) return;
+    if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
     const std::string& now = grid_.TextMatrix(row, col);
     if (now == text || !Recording()) return;
     open_.ops.push_back({Kind::Text, row, col, static_cast<std::uint32_t>(open_.strings.size())});
@@ -82,7 +82,7 @@ void Undo_Journal::Text_Writing(int row, int col, const std::string& text) {
 }
 
 void Undo_Journal::Source_Writing(int row, int col, const std::string& text) {
-    if (replaying_) return;
+    if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
     const std::string& now = mask_.Get(row, col);
     if (now == text || !Recording()) return;
     open_.ops.push_back({Kind::Source, row, col, static_cast<std::uint32_t>(open_.strings.size())});
