@@ -11,6 +11,7 @@
 #include "vekgrid/columns/vek_column.h"
 #include "vekgrid/common/variant.h"
 #include "vekgrid/control/events.h"
+#include "vekgrid/control/undo_journal.h"
 #include "vekgrid/control/widget_array.h"
 #include "vekgrid/export.h"
 #include "vekgrid/formula/equation_mask.h"
@@ -300,6 +301,74 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // The formula source of every data cell.
     const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
 
+    // --- Selection, clipboard and undo ---------------------------------------------------
+    // A rectangle of data cells, corners included; all 0 when the grid has no data cell.
+    struct Cell_Range {
+        std::int32_t Top_Row = 0, Left_Col = 0, Bottom_Row = 0, Right_Col = 0;
+        bool operator==(const Cell_Range&) const = default;
+    };
+    // The user's range, drawn by views. It always holds the current cell; Shift+arrows, a drag
+    // or the Select_ calls extend it, and a plain move of the current cell collapses it onto
+    // the cell. The control's own select-then-format work neither shows in it nor changes it.
+    Cell_Range Selection() const;
+    bool Is_Selected(std::int32_t Row, std::int32_t Col) const;
+    // (Row1, Col1) becomes the current cell (quietly, like Current_Row) and (Row2, Col2) the
+    // far corner; both are kept inside the data cells.
+    void Select_Range(std::int32_t Row1, std::int32_t Col1, std::int32_t Row2, std::int32_t Col2);
+    // Every data cell (Ctrl+A); whole data rows or columns (a click on a row label or title).
+    void Select_All();
+    void Select_Rows(std::int32_t First_Row, std::int32_t Last_Row);
+    void Select_Cols(std::int32_t First_Col, std::int32_t Last_Col);
+    // The range as spreadsheets exchange it: cells joined by Tab, each row ended by LF; a cell
+    // holding a Tab, a line break or a leading quote is quoted ("" for a quote). Formula cells
+    // give their value. Selection_Html gives the same cells as an HTML table.
+    std::string Copy_Selection_Text() const;
+    std::string Selection_Html() const;
+    // Puts such text into the cells from the range's top-left cell on, one cell per field, as
+    // the user would type it (formulas are evaluated and keep their source). Rows are added
+    // at the end while Allow_New_Rows is on (RowAdded each); the read-only control, read-only
+    // columns, dividers and blocked cells take nothing, and a check box takes only 1, 0, True
+    // or False. Once all is in, CellChanged for each changed cell, row by row. One undo step.
+    void Paste_Text(const std::string& text);
+    // Copy_Selection_Text, then Clear_Selection.
+    std::string Cut_Selection();
+    // Empties the range's cells (check boxes are unticked) with the same skipping and events.
+    void Clear_Selection();
+    // Copies the range's top row into the rows below it within the range (sources as they
+    // are), with the same skipping and events. One undo step.
+    void Fill_Down();
+    // The history of user actions and host operations (at most Undo_Journal::Max_Steps).
+    // Undo puts back the texts, formula sources, rows, row order and labels, check marks and
+    // the current cell of the last step, including what event handlers wrote during it.
+    // Loading a file, Clear_Grid or a change of columns starts a new history; so does a cell
+    // or row change made outside any step (a host writing on its own), which cannot be undone.
+    void Undo();
+    void Redo();
+    bool Can_Undo() const { return journal_.Can_Undo(); }
+    bool Can_Redo() const { return journal_.Can_Redo(); }
+    // Everything done while one lives is one step (nested ones join the outer one). Keys,
+    // clicks and the operations above open their own; a front end or host wraps anything
+    // else it wants undoable (a sort from a title click, a row command from a menu).
+    class Undo_Step {
+      public:
+        explicit Undo_Step(vekGRID& control, bool merge = false, bool mergeable = false)
+            : control_(control), mergeable_(mergeable) {
+            control_.journal_.Begin(control_.Journal_Cell(), merge);
+        }
+        ~Undo_Step() { control_.journal_.End(control_.Journal_Cell(), mergeable_); }
+        Undo_Step(const Undo_Step&) = delete;
+        Undo_Step& operator=(const Undo_Step&) = delete;
+
+      private:
+        vekGRID& control_;
+        bool mergeable_;
+    };
+    const Undo_Journal& Journal() const { return journal_; }
+    // The system clipboard, through the platform.
+    void Copy_To_Clipboard();
+    void Cut_To_Clipboard();
+    void Paste_From_Clipboard();
+
     // --- Children, for front ends and tests ----------------------------------------------
     Host_Grid& GridEditor() { return grid_; }
     const Host_Grid& GridEditor() const { return grid_; }
@@ -360,8 +429,16 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::intptr_t Self() const { return reinterpret_cast<std::intptr_t>(this); }
 
     // Grid notifications.
-    void Grid_LeaveCell() override { GridEditor_LeaveCell(); }
-    void Grid_EnterCell() override { GridEditor_EnterCell(); }
+    // The commit on leaving a cell and the entry after it (whose CellChanged handlers may
+    // write) are one undo step.
+    void Grid_LeaveCell() override {
+        const Undo_Step step(*this, false, true);
+        GridEditor_LeaveCell();
+    }
+    void Grid_EnterCell() override {
+        const Undo_Step step(*this, true, true);
+        GridEditor_EnterCell();
+    }
     void Grid_Click() override;
     void Grid_DblClick() override;
     void Grid_MouseDown(int button, int shift, double x, double y) override;
@@ -584,6 +661,34 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     const std::string& File_Text(int row, int col, const std::vector<bool>& formula,
                                  std::string& scratch) const;
     std::string last_file_error_;
+    // --- Selection, clipboard and undo (private) ---
+    struct Cell_Write_Result {
+        int row, col;
+        std::string before, after;  // sources
+    };
+    Undo_Journal::Cell Journal_Cell() const { return {grid_.Row(), grid_.Col()}; }
+    // Selection, clipboard, fill and undo keys; true when the key was taken.
+    bool Sheet_Key(std::int16_t& KeyCode, std::int16_t Shift);
+    void Extend_Selection(int key, bool to_edge);
+    // Puts a user's text into a data cell unless the cell takes none (see Paste_Text); true
+    // with the old and new sources when the cell changed.
+    bool Put_User_Text(int row, int col, const std::string& text, Cell_Write_Result& result);
+    // After cells were written under the editor: it shows them, and the changes are raised.
+    void Finish_Cell_Writes(std::vector<Cell_Write_Result>& changes,
+                            const std::vector<int>& progress_columns);
+    void Commit_Open_Editor();
+    void Apply_Replay(const Undo_Journal::Replay& replay);
+    void Set_Check_Image(int row, int col);
+    Cell_Range Data_Range() const;
+    // The cell the range grows from: the editor's cell, else the grid's current cell.
+    std::pair<int, int> Anchor() const;
+    // The far corner of the range and the current cell it belongs to; the range is valid
+    // while the current cell is still that cell.
+    Cell_Range sel_range_;
+    std::int32_t sel_far_row_ = 0, sel_far_col_ = 0;
+    std::int32_t sel_cursor_row_ = -1, sel_cursor_col_ = -1;
+    // Last: it hooks into the grid and the source store, and lets go of them first.
+    Undo_Journal journal_{grid_, equation_mask_};
 };
 
 }  // namespace vekgrid

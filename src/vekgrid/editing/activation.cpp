@@ -300,6 +300,7 @@ long long vekGRID::Rows_Bottom() const {
 }
 
 void vekGRID::Grid_Click() {
+    const Undo_Step step(*this, true);  // with the cell move the click made
     Raise_Event([](vekGRID_Events& l) { l.Click(); });
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
@@ -364,6 +365,7 @@ void vekGRID::Grid_MouseMove(int, int, double x, double y) {
 }
 
 void vekGRID::Grid_MouseDown(int button, int shift, double x, double y) {
+    const Undo_Step step(*this, true, true);  // with the cell move the press made
     if (grid_.Cols() < 2 || grid_.Rows() < 2) {
         // The press's ignore lasts until this MouseDown, whatever the grid's size; left set it
         // would silence every later cell entry.

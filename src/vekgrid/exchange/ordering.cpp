@@ -54,6 +54,7 @@ bool Contains_Phrase(const std::string& text, const std::string& phrase) {
 }  // namespace
 
 void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
+    const Undo_Step step(*this);  // one undo step
     const int rows = grid_.Rows();
     if (rows < 2 || grid_.Cols() < 2) return;
     const int key = Sort_By_Column == -1 ? grid_.MouseCol() : Sort_By_Column;

@@ -24,6 +24,7 @@ void Equation_Mask::Set(int row, int col, std::string text) {
     Check(row, col);
     auto& line = cells_[static_cast<size_t>(row - 1)];
     if (line.empty() && text.empty()) return;
+    if (hooks_) hooks_->Source_Writing(row, col, text);
     if (line.size() < static_cast<size_t>(cols_)) line.resize(static_cast<size_t>(cols_));
     line[static_cast<size_t>(col - 1)] = std::move(text);
 }
@@ -69,6 +70,7 @@ void Equation_Mask::Resize(int rows, int cols, int insert_row, int insert_col, i
 }
 
 void Equation_Mask::Move_Rows(const std::vector<std::pair<int, int>>& moves) {
+    if (hooks_) hooks_->Source_Rows_Moving(moves);
     // A permutation of rows (the usual case: unique row labels) moves them; anything else
     // works from a copy, so rows that no move writes keep their entries.
     std::vector<char> from_seen(cells_.size()), to_seen(cells_.size());

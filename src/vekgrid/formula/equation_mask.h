@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "vekgrid/export.h"
+#include "vekgrid/common/change_hooks.h"
 
 namespace vekgrid {
 
@@ -13,6 +14,8 @@ namespace vekgrid {
 class VEKGRID_EXPORT Equation_Mask {
   public:
     Equation_Mask() = default;
+    // Hears of every entry written (the undo history); null for none.
+    void Set_Change_Hooks(Change_Hooks* hooks) { hooks_ = hooks; }
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
     // Out of range throws Subscript_Out_Of_Range, like the array it replaces.
@@ -29,6 +32,7 @@ class VEKGRID_EXPORT Equation_Mask {
 
   private:
     void Check(int row, int col) const;
+    Change_Hooks* hooks_ = nullptr;  // not owned
     int rows_ = 1, cols_ = 1;
     std::vector<std::vector<std::string>> cells_ = std::vector<std::vector<std::string>>(1);
 };

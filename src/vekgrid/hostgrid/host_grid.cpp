@@ -133,6 +133,9 @@ int Host_Grid::Rows() const {
 void Host_Grid::Rows(int n) {
     if (n < 0) throw Invalid_Argument("Invalid Row value");
     const int old = Rows();
+    if (hooks_ && (old == 0 || n == 0)) hooks_->Shape_Changing();
+    if (hooks_)
+        for (int r = old - 1; r >= n && r >= 1; --r) hooks_->Row_Removing(r);
     if (n < old) {
         for (int r = n; r < old; ++r) total_row_height_ -= row_height_[static_cast<size_t>(r)];
         cells_.resize(static_cast<size_t>(n));
@@ -147,6 +150,8 @@ void Host_Grid::Rows(int n) {
     }
     Invalidate_Rows_From(std::min(n, old));
     Clamp_Positions();
+    if (hooks_)
+        for (int r = std::max(old, 1); r < n; ++r) hooks_->Row_Inserted(r);
     Changed();
 }
 
@@ -156,6 +161,7 @@ int Host_Grid::Cols() const {
 
 void Host_Grid::Cols(int n) {
     if (n < 0) throw Invalid_Argument("Invalid Col value");
+    if (hooks_ && n != cols_) hooks_->Shape_Changing();
     // Columns are added one at a time before rows are filled; an exact reserve keeps every row
     // at its width instead of up to twice that.
     for (auto& row : cells_) {
@@ -251,6 +257,7 @@ const std::string& Host_Grid::TextMatrix(int row, int col) const {
 
 void Host_Grid::TextMatrix(int row, int col, std::string text) {
     Check_Cell(row, col);
+    if (hooks_) hooks_->Text_Writing(row, col, text);
     cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text = std::move(text);
     Changed();
 }
@@ -266,8 +273,10 @@ void Host_Grid::Text(const std::string& text) {
         return;
     }
     for (int r = std::min(row_, row_sel_); r <= std::max(row_, row_sel_); ++r)
-        for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c)
+        for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c) {
+            if (hooks_) hooks_->Text_Writing(r, c, text);
             cells_[static_cast<size_t>(r)][static_cast<size_t>(c)].text = text;
+        }
     Changed();
 }
 
@@ -562,7 +571,11 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
         for (int i = 0; i < rows_in_block; ++i) {
             const int r = top + i;
             auto& line = cells_[static_cast<size_t>(r)];
-            if (number_rows) line[0].text = std::to_string(r);
+            if (number_rows) {
+                std::string label = std::to_string(r);
+                if (hooks_) hooks_->Text_Writing(r, 0, label);
+                line[0].text = std::move(label);
+            }
             for (size_t k = 0; k < static_cast<size_t>(n); ++k)
                 line[static_cast<size_t>(c1) + k].format =
                     restyle(block[static_cast<size_t>(i * n) + k], r, k);
@@ -744,6 +757,34 @@ void Host_Grid::Sort(int kind) {
         row_height_[static_cast<size_t>(first) + i] = heights[i];
     }
     Invalidate_Rows_From(first);
+    if (hooks_) {
+        std::vector<int> from;
+        from.reserve(keys.size());
+        for (const Key& k : keys) from.push_back(k.row);
+        hooks_->Rows_Permuted(first, from);
+    }
+    Changed();
+}
+
+void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
+    const auto n = from.size();
+    if (first < 1 || static_cast<size_t>(first) + n > cells_.size())
+        throw Subscript_Out_Of_Range();
+    std::vector<std::vector<Cell>> moved(n);
+    std::vector<int> heights(n);
+    for (size_t i = 0; i < n; ++i) {
+        const auto r = static_cast<size_t>(from[i]);
+        if (r < static_cast<size_t>(first) || r >= static_cast<size_t>(first) + n)
+            throw Subscript_Out_Of_Range();
+        moved[i] = std::move(cells_[r]);
+        heights[i] = row_height_[r];
+    }
+    for (size_t i = 0; i < n; ++i) {
+        cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
+        row_height_[static_cast<size_t>(first) + i] = heights[i];
+    }
+    Invalidate_Rows_From(first);
+    if (hooks_) hooks_->Rows_Permuted(first, from);
     Changed();
 }
 
@@ -765,11 +806,13 @@ void Host_Grid::AddItem(std::string_view text, int index) {
     row_height_.insert(row_height_.begin() + index, kDefaultRowHeight);
     total_row_height_ += kDefaultRowHeight;
     Invalidate_Rows_From(index);
+    if (hooks_) hooks_->Row_Inserted(index);
     Changed();
 }
 
 void Host_Grid::RemoveItem(int index) {
     if (index < 1 || index >= Rows()) throw Subscript_Out_Of_Range();
+    if (hooks_) hooks_->Row_Removing(index);
     cells_.erase(cells_.begin() + index);
     total_row_height_ -= row_height_[static_cast<size_t>(index)];
     row_height_.erase(row_height_.begin() + index);
@@ -779,6 +822,7 @@ void Host_Grid::RemoveItem(int index) {
 }
 
 void Host_Grid::Clear() {
+    if (hooks_) hooks_->Shape_Changing();
     for (auto& line : cells_)
         for (auto& cell : line) cell.text.clear();
     Changed();

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "vekgrid/common/change_hooks.h"
 #include "vekgrid/common/types.h"
 #include "vekgrid/export.h"
 
@@ -58,6 +59,8 @@ class VEKGRID_EXPORT Host_Grid {
     Host_Grid& operator=(const Host_Grid&) = delete;
 
     void Set_Listener(Grid_Listener* listener) { listener_ = listener; }
+    // Hears of every change to cell texts and rows (the undo history); null for none.
+    void Set_Change_Hooks(Change_Hooks* hooks) { hooks_ = hooks; }
     // A view's repaint request, called after every change the listener hears of.
     std::function<void()> On_View_Changed;
 
@@ -258,6 +261,9 @@ class VEKGRID_EXPORT Host_Grid {
     // Inserts a row at index (or at the end when index < 0); Tab separates cell texts.
     void AddItem(std::string_view text, int index = -1);
     void RemoveItem(int index);
+    // Reorders rows first..: row first + i takes the row at from[i] (a permutation of those
+    // rows), formats and heights with it.
+    void Permute_Rows(int first, const std::vector<int>& from);
     // Empties the text of every cell.
     void Clear();
 
@@ -357,6 +363,7 @@ class VEKGRID_EXPORT Host_Grid {
     void Invalidate_Rows_From(int row);
 
     Grid_Listener* listener_ = nullptr;  // not owned
+    Change_Hooks* hooks_ = nullptr;      // not owned
     std::vector<std::vector<Cell>> cells_;
     std::vector<Format> formats_;
     std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "vekgrid/export.h"
+#include "vekgrid/platform/clipboard.h"
 #include "vekgrid/platform/message_box.h"
 #include "vekgrid/platform/services.h"
 #include "vekgrid/platform/widgets.h"
@@ -56,6 +57,12 @@ class VEKGRID_EXPORT Platform {
 
     // The widget that has the keyboard focus, or null.
     virtual Widget* Focused() const = 0;
+
+    // The system clipboard; unless a front end gives its own, one kept in this process.
+    virtual Clipboard& System_Clipboard() { return local_clipboard_; }
+
+  private:
+    Memory_Clipboard local_clipboard_;
 };
 
 }  // namespace vekgrid

@@ -21,12 +21,14 @@ Variant vekGRID::Copy_Row() {
 }
 
 Variant vekGRID::Cut_Row() {
+    const Undo_Step step(*this);  // one undo step
     Copy_Row();
     Delete_Row(grid_.Row(), true);
     return Variant();
 }
 
 Variant vekGRID::Paste_Row() {
+    const Undo_Step step(*this);  // one undo step
     const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
                                       [](char c) { return c != '\t'; });
     if (has_data) {
@@ -53,6 +55,7 @@ Variant vekGRID::Paste_Row() {
 }
 
 Variant vekGRID::Insert_Copied_Row() {
+    const Undo_Step step(*this);  // one undo step
     const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
                                       [](char c) { return c != '\t'; });
     if (has_data) AddItem(copied_row_text_, Variant(std::int32_t{grid_.Row() + 1}));
@@ -61,6 +64,7 @@ Variant vekGRID::Insert_Copied_Row() {
 
 Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
                                      const Variant& New_Row_Index_Location) {
+    const Undo_Step step(*this);  // one undo step
     int from = 0, to = 0;
     try {
         from = Row_Number_To_Copy.To_Long();
@@ -87,6 +91,7 @@ Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
 }
 
 Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
+    const Undo_Step step(*this);  // one undo step
     if (Row_Number <= 0 || grid_.Rows() < 2 || Row_Number > grid_.Rows() - 1) return Variant();
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);

@@ -89,6 +89,7 @@ void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
 }
 
 void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
+    const Undo_Step step(*this);  // one undo step
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
     suppress_combo_dropdown_ = true;

@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vekgrid {
+
+// Told of every change to the cells and rows of the grid model and of the formula sources, at
+// the point where the change is made, so that an undo history can keep what was there. The
+// grid and the source store each hold at most one; neither owns it.
+class Change_Hooks {
+  public:
+    virtual ~Change_Hooks() = default;
+    // Before a cell's text is replaced by text.
+    virtual void Text_Writing(int row, int col, const std::string& text) = 0;
+    // Before a cell's formula source is replaced (source rows count from 1 like grid rows).
+    virtual void Source_Writing(int row, int col, const std::string& text) = 0;
+    // Before source rows are written over by others: each (from, to) copies row from to row to.
+    virtual void Source_Rows_Moving(const std::vector<std::pair<int, int>>& moves) = 0;
+    // After an empty row was inserted at index.
+    virtual void Row_Inserted(int index) = 0;
+    // Before the row at index is removed.
+    virtual void Row_Removing(int index) = 0;
+    // After rows first.. were reordered: row first + i now holds the row that was at from[i].
+    virtual void Rows_Permuted(int first, const std::vector<int>& from) = 0;
+    // Before a change no history can follow (columns added or removed, every text emptied).
+    virtual void Shape_Changing() = 0;
+};
+
+}  // namespace vekgrid

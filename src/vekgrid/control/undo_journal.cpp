@@ -1,0 +1,320 @@
+#include "vekgrid/control/undo_journal.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "vekgrid/formula/equation_mask.h"
+#include "vekgrid/hostgrid/host_grid.h"
+
+namespace vekgrid {
+
+Undo_Journal::Undo_Journal(Host_Grid& grid, Equation_Mask& mask) : grid_(grid), mask_(mask) {
+    grid_.Set_Change_Hooks(this);
+    mask_.Set_Change_Hooks(this);
+}
+
+Undo_Journal::~Undo_Journal() {
+    grid_.Set_Change_Hooks(nullptr);
+    mask_.Set_Change_Hooks(nullptr);
+}
+
+void Undo_Journal::Begin(Cell current, bool merge) {
+    if (depth_++ > 0) return;
+    if (merge && last_mergeable_ && !undo_.empty()) {
+        open_ = std::move(undo_.back());
+        undo_.pop_back();
+        open_merges_ = true;
+    } else {
+        open_ = Step{};
+        open_.before = current;
+        open_merges_ = false;
+    }
+    last_mergeable_ = false;
+}
+
+void Undo_Journal::End(Cell current, bool mergeable) {
+    if (depth_ == 0 || --depth_ > 0) return;
+    if (open_.ops.empty() && !open_merges_) {
+        last_mergeable_ = false;
+        return;
+    }
+    if (!open_.ops.empty()) redo_.clear();
+    open_.after = current;
+    undo_.push_back(std::move(open_));
+    open_ = Step{};
+    if (undo_.size() > Max_Steps) undo_.pop_front();
+    last_mergeable_ = mergeable;
+}
+
+void Undo_Journal::Forget() {
+    undo_.clear();
+    redo_.clear();
+    const Cell before = open_.before;
+    open_ = Step{};
+    open_.before = before;
+    open_merges_ = last_mergeable_ = false;
+}
+
+bool Undo_Journal::Recording() {
+    if (replaying_) return false;
+    // A change outside any step (a host writing on its own) is not undoable, and the steps
+    // before it could no longer be put back over it.
+    if (depth_ == 0) {
+        if (!undo_.empty() || !redo_.empty()) Forget();
+        return false;
+    }
+    return true;
+}
+
+bool Undo_Journal::Sources_Aligned() const {
+    const int data_rows = grid_.Rows() - 1;
+    return data_rows <= 0 || mask_.Rows() == data_rows;
+}
+
+// A write of the same text changes nothing and is not kept (every commit writes its cell).
+void Undo_Journal::Text_Writing(int row, int col, const std::string& text) {
+    if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
+    const std::string& now = grid_.TextMatrix(row, col);
+    if (now == text || !Recording()) return;
+    open_.ops.push_back({Kind::Text, row, col, static_cast<std::uint32_t>(open_.strings.size())});
+    open_.strings.push_back(now);
+}
+
+void Undo_Journal::Source_Writing(int row, int col, const std::string& text) {
+    if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
+    const std::string& now = mask_.Get(row, col);
+    if (now == text || !Recording()) return;
+    open_.ops.push_back({Kind::Source, row, col, static_cast<std::uint32_t>(open_.strings.size())});
+    open_.strings.push_back(now);
+}
+
+std::vector<std::string> Undo_Journal::Source_Row(int row) const {
+    std::vector<std::string> entries;
+    for (int c = 1; c <= mask_.Cols(); ++c) {
+        const std::string& entry = mask_.Get(row, c);
+        if (entry.empty() && entries.empty()) continue;
+        entries.resize(static_cast<size_t>(c - 1));
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// The rows written over keep what they held; rows that held nothing and get nothing cost
+// nothing, so a sort of a grid without formulas keeps no sources.
+void Undo_Journal::Source_Rows_Moving(const std::vector<std::pair<int, int>>& moves) {
+    if (replaying_ || moves.empty() || !Recording()) return;
+    std::vector<char> seen(static_cast<size_t>(mask_.Rows()) + 1);
+    for (auto [from, to] : moves) {
+        if (to < 1 || to > mask_.Rows() || from < 1 || from > mask_.Rows()) continue;
+        if (seen[static_cast<size_t>(to)]) continue;
+        seen[static_cast<size_t>(to)] = 1;
+        std::vector<std::string> old = Source_Row(to);
+        if (old.empty() && Source_Row(from).empty()) continue;
+        open_.ops.push_back(
+            {Kind::Source_Row, to, 0, static_cast<std::uint32_t>(open_.source_rows.size())});
+        open_.source_rows.push_back(std::move(old));
+    }
+}
+
+void Undo_Journal::Row_Inserted(int index) {
+    if (!Recording()) return;
+    open_.ops.push_back({Kind::Insert, index, 0, 0});
+}
+
+void Undo_Journal::Row_Removing(int index) {
+    if (!Recording()) return;
+    Row_Data row;
+    const int cols = grid_.Cols();
+    row.texts.reserve(static_cast<size_t>(cols));
+    for (int c = 0; c < cols; ++c) row.texts.push_back(grid_.TextMatrix(index, c));
+    row.height = grid_.RowHeight(index);
+    if (Sources_Aligned() && index <= mask_.Rows()) {
+        row.with_sources = true;
+        for (int c = 1; c <= mask_.Cols(); ++c) row.sources.push_back(mask_.Get(index, c));
+    }
+    open_.ops.push_back({Kind::Remove, index, 0, static_cast<std::uint32_t>(open_.rows.size())});
+    open_.rows.push_back(std::move(row));
+}
+
+void Undo_Journal::Rows_Permuted(int first, const std::vector<int>& from) {
+    if (!Recording()) return;
+    open_.ops.push_back({Kind::Permute, first, 0, static_cast<std::uint32_t>(open_.orders.size())});
+    open_.orders.push_back(from);
+}
+
+void Undo_Journal::Shape_Changing() {
+    if (replaying_) return;
+    Forget();
+}
+
+Undo_Journal::Row_Data Undo_Journal::Take_Row(int index) {
+    Row_Data row;
+    const bool aligned = Sources_Aligned() && grid_.Rows() > 1;
+    const int cols = grid_.Cols();
+    row.texts.reserve(static_cast<size_t>(cols));
+    for (int c = 0; c < cols; ++c) row.texts.push_back(grid_.TextMatrix(index, c));
+    row.height = grid_.RowHeight(index);
+    if (aligned && index <= mask_.Rows()) {
+        row.with_sources = true;
+        for (int c = 1; c <= mask_.Cols(); ++c) row.sources.push_back(mask_.Get(index, c));
+        const int left = mask_.Rows() - 1;
+        if (left == 0)
+            mask_.Resize(0, 0);
+        else
+            mask_.Resize(left, mask_.Cols(), 0, 0, index, 0);
+    }
+    grid_.RemoveItem(index);
+    return row;
+}
+
+void Undo_Journal::Put_Row(int index, Row_Data& row) {
+    const int data_rows = grid_.Rows() - 1;
+    const bool aligned = Sources_Aligned();
+    grid_.AddItem("", index);
+    const int cols = std::min<int>(grid_.Cols(), static_cast<int>(row.texts.size()));
+    for (int c = 0; c < cols; ++c)
+        grid_.TextMatrix(index, c, std::move(row.texts[static_cast<size_t>(c)]));
+    grid_.RowHeight(index, row.height);
+    if (!aligned) return;
+    const int source_cols = std::max(grid_.Cols() - 1, 1);
+    if (data_rows == 0) {
+        mask_.Resize(0, 0);
+        mask_.Resize(1, source_cols);
+    } else {
+        mask_.Resize(data_rows + 1, mask_.Cols(), index);
+    }
+    if (!row.with_sources) return;
+    const int n = std::min<int>(mask_.Cols(), static_cast<int>(row.sources.size()));
+    for (int c = 1; c <= n; ++c)
+        mask_.Set(index, c, std::move(row.sources[static_cast<size_t>(c - 1)]));
+}
+
+void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
+    switch (op.kind) {
+        case Kind::Text: {
+            std::string& kept = step.strings[op.payload];
+            std::string now = grid_.TextMatrix(op.a, op.b);
+            grid_.TextMatrix(op.a, op.b, std::move(kept));
+            kept = std::move(now);
+            replay.cells.push_back({op.a, op.b});
+            break;
+        }
+        case Kind::Source: {
+            if (op.a > mask_.Rows() || op.b > mask_.Cols()) break;
+            std::string& kept = step.strings[op.payload];
+            std::string now = mask_.Get(op.a, op.b);
+            mask_.Set(op.a, op.b, std::move(kept));
+            kept = std::move(now);
+            replay.cells.push_back({op.a, op.b});
+            break;
+        }
+        case Kind::Source_Row: {
+            if (op.a > mask_.Rows()) break;
+            std::vector<std::string>& kept = step.source_rows[op.payload];
+            std::vector<std::string> now = Source_Row(op.a);
+            for (int c = 1; c <= mask_.Cols(); ++c) {
+                const auto i = static_cast<size_t>(c - 1);
+                mask_.Set(op.a, c, i < kept.size() ? std::move(kept[i]) : std::string());
+            }
+            kept = std::move(now);
+            break;
+        }
+        case Kind::Insert:
+            op.kind = Kind::Remove;
+            op.payload = static_cast<std::uint32_t>(step.rows.size());
+            step.rows.push_back(Take_Row(op.a));
+            replay.rows_changed = true;
+            break;
+        case Kind::Remove: {
+            Row_Data& row = step.rows[op.payload];
+            Put_Row(op.a, row);
+            row = Row_Data{};
+            op.kind = Kind::Insert;
+            replay.rows_changed = true;
+            break;
+        }
+        case Kind::Permute: {
+            std::vector<int>& from = step.orders[op.payload];
+            const int first = op.a;
+            std::vector<int> back(from.size());
+            for (size_t i = 0; i < from.size(); ++i)
+                back[static_cast<size_t>(from[i] - first)] = first + static_cast<int>(i);
+            // The sources moved in steps of their own (Source_Row).
+            grid_.Permute_Rows(first, back);
+            from = std::move(back);
+            replay.first_moved_row =
+                replay.first_moved_row ? std::min(replay.first_moved_row, first) : first;
+            break;
+        }
+    }
+}
+
+void Undo_Journal::Replay_Step(Step& step, Replay& replay) {
+    replaying_ = true;
+    bool failed = false;
+    for (auto it = step.ops.rbegin(); it != step.ops.rend(); ++it) {
+        try {
+            Invert(step, *it, replay);
+        } catch (...) {
+            failed = true;  // the model no longer matches the history; it is dropped below
+        }
+    }
+    std::reverse(step.ops.begin(), step.ops.end());
+    // Rows removed on the way back and put in again on the way forward leave spent entries.
+    std::swap(step.before, step.after);
+    replay.current = step.after;
+    replaying_ = false;
+    // Sources follow the grid's rows; a step that ended with them out of step is evened up.
+    if (grid_.Rows() > 1 && mask_.Rows() != grid_.Rows() - 1 && grid_.Cols() > 1)
+        mask_.Resize(grid_.Rows() - 1, grid_.Cols() - 1);
+    if (failed) throw std::runtime_error("undo history out of step");
+}
+
+bool Undo_Journal::Undo(Replay& replay) {
+    if (undo_.empty() || depth_ > 0) return false;
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    try {
+        Replay_Step(step, replay);
+    } catch (...) {
+        Forget();
+        return true;
+    }
+    redo_.push_back(std::move(step));
+    last_mergeable_ = false;
+    return true;
+}
+
+bool Undo_Journal::Redo(Replay& replay) {
+    if (redo_.empty() || depth_ > 0) return false;
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    try {
+        Replay_Step(step, replay);
+    } catch (...) {
+        Forget();
+        return true;
+    }
+    undo_.push_back(std::move(step));
+    last_mergeable_ = false;
+    return true;
+}
+
+size_t Undo_Journal::Memory_Bytes() const {
+    size_t bytes = 0;
+    auto add = [&](const Step& s) {
+        bytes += s.ops.capacity() * sizeof(Op) + s.strings.capacity() * sizeof(std::string);
+        for (const auto& t : s.strings)
+            if (t.capacity() > std::string().capacity()) bytes += t.capacity();
+        for (const auto& r : s.rows)
+            bytes += (r.texts.capacity() + r.sources.capacity()) * sizeof(std::string);
+        for (const auto& o : s.orders) bytes += o.capacity() * sizeof(int);
+        for (const auto& r : s.source_rows) bytes += r.capacity() * sizeof(std::string);
+    };
+    for (const auto& s : undo_) add(s);
+    for (const auto& s : redo_) add(s);
+    return bytes;
+}
+
+}  // namespace vekgrid

@@ -1,0 +1,492 @@
+// The user's range, clipboard text, fill and undo: the spreadsheet-like work on many cells.
+#include <algorithm>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "vekgrid/common/errors.h"
+#include "vekgrid/control/vekgrid.h"
+
+namespace vekgrid {
+
+namespace {
+
+bool Needs_Quotes(const std::string& text) {
+    return !text.empty() &&
+           (text.front() == '"' || text.find_first_of("\t\r\n") != std::string::npos);
+}
+
+void Append_Field(std::string& out, const std::string& text) {
+    if (!Needs_Quotes(text)) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    out += '"';
+}
+
+// Tab-separated text as spreadsheets put it on the clipboard: lines end at LF or CR LF (a
+// lone CR too); a field that starts with a quote runs to its closing quote, "" inside being
+// one quote, and may hold Tabs and line breaks. A last line break adds no row.
+std::vector<std::vector<std::string>> Parse_Cells(std::string_view text) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    size_t i = 0;
+    const size_t n = text.size();
+    bool row_open = false;
+    while (i < n) {
+        row_open = true;
+        if (text[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (text[i] == '"') {
+                    if (i + 1 < n && text[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += text[i++];
+            }
+        }
+        // Up to the end of the field (after a closing quote, any stray text is kept).
+        const size_t end = text.find_first_of("\t\r\n", i);
+        const size_t stop = end == std::string_view::npos ? n : end;
+        field.append(text.substr(i, stop - i));
+        i = stop;
+        row.push_back(std::move(field));
+        field.clear();
+        if (i >= n) break;
+        if (text[i] == '\t') {
+            ++i;
+            if (i == n) row.emplace_back();  // a Tab at the very end opens an empty field
+            continue;
+        }
+        // A line break ends the row.
+        if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+        ++i;
+        rows.push_back(std::move(row));
+        row.clear();
+        row_open = false;
+    }
+    if (row_open) rows.push_back(std::move(row));
+    return rows;
+}
+
+void Append_Html(std::string& out, const std::string& text) {
+    for (char ch : text) {
+        switch (ch) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\n':
+                out += "<br>";
+                break;
+            case '\r':
+                break;
+            default:
+                out += ch;
+        }
+    }
+}
+
+}  // namespace
+
+// --- the range ------------------------------------------------------------------------
+
+vekGRID::Cell_Range vekGRID::Data_Range() const {
+    if (grid_.Rows() < 2 || grid_.Cols() < 2) return {};
+    return {1, 1, grid_.Rows() - 1, grid_.Cols() - 1};
+}
+
+std::pair<int, int> vekGRID::Anchor() const {
+    // The editor's cell: the control's own select-then-format work moves the grid's current
+    // cell behind its back (and not always back), but never this one.
+    const Cell_Range all = Data_Range();
+    const bool editor = CurrentRow >= 1 && CurrentCol >= 1;
+    return {std::clamp(editor ? CurrentRow : grid_.Row(), 1, all.Bottom_Row),
+            std::clamp(editor ? CurrentCol : grid_.Col(), 1, all.Right_Col)};
+}
+
+vekGRID::Cell_Range vekGRID::Selection() const {
+    const Cell_Range all = Data_Range();
+    if (all.Top_Row == 0) return {};
+    const auto [row, col] = Anchor();
+    if (row != sel_cursor_row_ || col != sel_cursor_col_) return {row, col, row, col};
+    Cell_Range r = sel_range_;
+    r.Top_Row = std::clamp(r.Top_Row, 1, all.Bottom_Row);
+    r.Bottom_Row = std::clamp(r.Bottom_Row, r.Top_Row, all.Bottom_Row);
+    r.Left_Col = std::clamp(r.Left_Col, 1, all.Right_Col);
+    r.Right_Col = std::clamp(r.Right_Col, r.Left_Col, all.Right_Col);
+    return r;
+}
+
+bool vekGRID::Is_Selected(std::int32_t Row, std::int32_t Col) const {
+    const Cell_Range r = Selection();
+    return r.Top_Row > 0 && Row >= r.Top_Row && Row <= r.Bottom_Row && Col >= r.Left_Col &&
+           Col <= r.Right_Col;
+}
+
+void vekGRID::Select_Range(std::int32_t Row1, std::int32_t Col1, std::int32_t Row2,
+                           std::int32_t Col2) {
+    const Cell_Range all = Data_Range();
+    if (all.Top_Row == 0) return;
+    Row1 = std::clamp(Row1, 1, all.Bottom_Row), Row2 = std::clamp(Row2, 1, all.Bottom_Row);
+    Col1 = std::clamp(Col1, 1, all.Right_Col), Col2 = std::clamp(Col2, 1, all.Right_Col);
+    if (Anchor() != std::pair<int, int>(Row1, Col1) || grid_.Row() != Row1 || grid_.Col() != Col1) {
+        const Undo_Step step(*this);
+        suppress_cell_events_ = true;
+        Ignore_Errors([&] { grid_.Col(Col1); });
+        Ignore_Errors([&] { grid_.Row(Row1); });
+        suppress_cell_events_ = false;
+    }
+    // Where the cell could not go (a blocked cell), the range starts where it stands.
+    std::tie(sel_cursor_row_, sel_cursor_col_) = Anchor();
+    Row1 = sel_cursor_row_, Col1 = sel_cursor_col_;
+    sel_far_row_ = Row2, sel_far_col_ = Col2;
+    sel_range_ = {std::min(Row1, Row2), std::min(Col1, Col2), std::max(Row1, Row2),
+                  std::max(Col1, Col2)};
+    grid_.Redraw(grid_.Redraw());  // views repaint the range
+}
+
+void vekGRID::Select_All() {
+    const Cell_Range all = Data_Range();
+    if (all.Top_Row == 0) return;
+    const auto [row, col] = Anchor();
+    Select_Range(row, col, row, col);
+    sel_range_ = all;
+    sel_far_row_ = all.Bottom_Row, sel_far_col_ = all.Right_Col;
+}
+
+void vekGRID::Select_Rows(std::int32_t First_Row, std::int32_t Last_Row) {
+    const Cell_Range all = Data_Range();
+    if (all.Top_Row == 0) return;
+    const int col = Anchor().second;
+    Select_Range(First_Row, col, Last_Row, col);
+    sel_range_.Left_Col = 1, sel_range_.Right_Col = all.Right_Col;
+    sel_far_col_ = col == all.Right_Col ? 1 : all.Right_Col;
+}
+
+void vekGRID::Select_Cols(std::int32_t First_Col, std::int32_t Last_Col) {
+    const Cell_Range all = Data_Range();
+    if (all.Top_Row == 0) return;
+    const int row = Anchor().first;
+    Select_Range(row, First_Col, row, Last_Col);
+    sel_range_.Top_Row = 1, sel_range_.Bottom_Row = all.Bottom_Row;
+    sel_far_row_ = row == all.Bottom_Row ? 1 : all.Bottom_Row;
+}
+
+// --- copy -----------------------------------------------------------------------------
+
+std::string vekGRID::Copy_Selection_Text() const {
+    const Cell_Range r = Selection();
+    std::string out;
+    if (r.Top_Row == 0) return out;
+    for (int row = r.Top_Row; row <= r.Bottom_Row; ++row) {
+        for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            if (col > r.Left_Col) out += '\t';
+            Append_Field(out, grid_.TextMatrix(row, col));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string vekGRID::Selection_Html() const {
+    const Cell_Range r = Selection();
+    if (r.Top_Row == 0) return "";
+    std::string out = "<table>\n";
+    for (int row = r.Top_Row; row <= r.Bottom_Row; ++row) {
+        out += "<tr>";
+        for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            out += "<td>";
+            Append_Html(out, grid_.TextMatrix(row, col));
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n";
+    return out;
+}
+
+// --- writing many cells ---------------------------------------------------------------
+
+void vekGRID::Commit_Open_Editor() {
+    // Typing not yet committed goes in first, so the operation works on what the user sees.
+    if (CurrentRow < 1 || CurrentCol < 1 || CurrentRow >= grid_.Rows() ||
+        CurrentCol >= grid_.Cols())
+        return;
+    if (Column_Editor(CurrentCol) != TextBox || !text_editor_->Visible()) return;
+    if (text_editor_->Text() == Mask_Text(CurrentRow, CurrentCol)) return;
+    Commit_Text(CurrentRow, CurrentCol, text_editor_->Text());
+}
+
+void vekGRID::Set_Check_Image(int row, int col) {
+    const bool was_updating = updating_grid_;
+    updating_grid_ = true;
+    const int r = grid_.Row(), c = grid_.Col();
+    Ignore_Errors([&] {
+        Select(row, col, row, col);
+        grid_.CellPicture(grid_.TextMatrix(row, col) == "1" ? checkbox_on_->Picture()
+                                                            : checkbox_off_->Picture());
+    });
+    Ignore_Errors([&] { grid_.Row(r); });
+    Ignore_Errors([&] { grid_.Col(c); });
+    updating_grid_ = was_updating;
+}
+
+bool vekGRID::Put_User_Text(int row, int col, const std::string& text, Cell_Write_Result& result) {
+    const std::int32_t kind = Column_Editor(col);
+    if (kind == Divider || Column_Flag(Col_Attr::Read_Only, col) || Blocked(row, col)) return false;
+    std::string value = text;
+    if (kind == CheckBox) {
+        if (text == "1" || text == "True" || text == "TRUE" || text == "true")
+            value = "1";
+        else if (text == "0" || text == "False" || text == "FALSE" || text == "false")
+            value = "0";
+        else
+            return false;  // a check box holds nothing else
+    }
+    // What the cell holds as typed: its source, or its text where no source was kept.
+    auto typed = [&] {
+        std::string source = Mask_Text(row, col);
+        return source.empty() ? grid_.TextMatrix(row, col) : source;
+    };
+    result.row = row, result.col = col;
+    result.before = typed();
+    const std::string shown = grid_.TextMatrix(row, col);
+    switch (kind) {
+        case TextBox:
+            Commit_Text(row, col, value);
+            break;
+        case CheckBox:
+            grid_.TextMatrix(row, col, value);
+            Set_Mask_Text(row, col, value);
+            if (value != shown) Set_Check_Image(row, col);
+            break;
+        default:
+            grid_.TextMatrix(row, col, value);
+            Set_Mask_Text(row, col, value);
+            break;
+    }
+    result.after = typed();
+    return result.after != result.before || grid_.TextMatrix(row, col) != shown;
+}
+
+void vekGRID::Finish_Cell_Writes(std::vector<Cell_Write_Result>& changes,
+                                 const std::vector<int>& progress_columns) {
+    for (int col : progress_columns) {
+        std::int16_t column = static_cast<std::int16_t>(col);
+        Ignore_Errors([&] { Update_Progress_Column(column); });
+    }
+    // The editor shows its cell's new text.
+    if (CurrentRow >= 1 && CurrentCol >= 1 && CurrentRow < grid_.Rows() &&
+        CurrentCol < grid_.Cols() && CurrentRow == grid_.Row() && CurrentCol == grid_.Col()) {
+        suppress_cell_events_ = true;
+        Ignore_Errors([&] { GridEditor_EnterCell(); });
+        suppress_cell_events_ = false;
+    }
+    for (auto& change : changes) {
+        double r = change.row, c = change.col;
+        Raise_Event([&](vekGRID_Events& l) { l.CellChanged(change.before, change.after, r, c); });
+    }
+}
+
+void vekGRID::Paste_Text(const std::string& text) {
+    const Cell_Range at = Selection();
+    if (read_only_ || at.Top_Row == 0 || text.empty()) return;
+    const auto rows = Parse_Cells(text);
+    if (rows.empty()) return;
+    const Undo_Step step(*this);
+    const Catchers_Hidden catchers(*this);
+    Commit_Open_Editor();
+    const int top = at.Top_Row, left = at.Left_Col;
+    const int wanted_last = top + static_cast<int>(rows.size()) - 1;
+    const int old_rows = grid_.Rows();
+    if (wanted_last > old_rows - 1 && allow_new_rows_) {
+        Rows(wanted_last + 1);
+        for (int r = old_rows; r < grid_.Rows(); ++r) {
+            double added = r;
+            Raise_Event([&](vekGRID_Events& l) { l.RowAdded(added); });
+        }
+    }
+    const int last = std::min(wanted_last, grid_.Rows() - 1);
+    std::vector<Cell_Write_Result> changes;
+    std::vector<int> progress_columns;
+    int right = left;
+    Cell_Write_Result result;
+    for (int r = top; r <= last; ++r) {
+        const auto& fields = rows[static_cast<size_t>(r - top)];
+        for (size_t j = 0; j < fields.size(); ++j) {
+            const int c = left + static_cast<int>(j);
+            if (c >= grid_.Cols()) break;
+            right = std::max(right, c);
+            bool changed = false;
+            Ignore_Errors([&] { changed = Put_User_Text(r, c, fields[j], result); });
+            if (!changed) continue;
+            if (Column_Editor(c) == ProgressBar &&
+                std::find(progress_columns.begin(), progress_columns.end(), c) ==
+                    progress_columns.end())
+                progress_columns.push_back(c);
+            changes.push_back(std::move(result));
+        }
+    }
+    // The pasted cells become the range, as in a spreadsheet.
+    if (last >= top) {
+        std::tie(sel_cursor_row_, sel_cursor_col_) = Anchor();
+        sel_range_ = {top, left, last, right};
+        sel_far_row_ = sel_cursor_row_ == last ? top : last;
+        sel_far_col_ = sel_cursor_col_ == right ? left : right;
+    }
+    Finish_Cell_Writes(changes, progress_columns);
+}
+
+void vekGRID::Clear_Selection() {
+    const Cell_Range r = Selection();
+    if (read_only_ || r.Top_Row == 0) return;
+    const Undo_Step step(*this);
+    const Catchers_Hidden catchers(*this);
+    Commit_Open_Editor();
+    std::vector<Cell_Write_Result> changes;
+    std::vector<int> progress_columns;
+    Cell_Write_Result result;
+    for (int row = r.Top_Row; row <= r.Bottom_Row; ++row)
+        for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            bool changed = false;
+            const std::string empty = Column_Editor(col) == CheckBox ? "0" : "";
+            Ignore_Errors([&] { changed = Put_User_Text(row, col, empty, result); });
+            if (!changed) continue;
+            if (Column_Editor(col) == ProgressBar &&
+                std::find(progress_columns.begin(), progress_columns.end(), col) ==
+                    progress_columns.end())
+                progress_columns.push_back(col);
+            changes.push_back(std::move(result));
+        }
+    Finish_Cell_Writes(changes, progress_columns);
+}
+
+std::string vekGRID::Cut_Selection() {
+    std::string text = Copy_Selection_Text();
+    Clear_Selection();
+    return text;
+}
+
+void vekGRID::Fill_Down() {
+    const Cell_Range r = Selection();
+    if (read_only_ || r.Top_Row == 0 || r.Bottom_Row == r.Top_Row) return;
+    const Undo_Step step(*this);
+    const Catchers_Hidden catchers(*this);
+    Commit_Open_Editor();
+    // What the top row holds as typed: a formula's source, else the text.
+    std::vector<std::string> top;
+    for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+        std::string source = Mask_Text(r.Top_Row, col);
+        top.push_back(source.empty() ? grid_.TextMatrix(r.Top_Row, col) : source);
+    }
+    std::vector<Cell_Write_Result> changes;
+    std::vector<int> progress_columns;
+    Cell_Write_Result result;
+    for (int row = r.Top_Row + 1; row <= r.Bottom_Row; ++row)
+        for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            bool changed = false;
+            Ignore_Errors([&] {
+                changed =
+                    Put_User_Text(row, col, top[static_cast<size_t>(col - r.Left_Col)], result);
+            });
+            if (!changed) continue;
+            if (Column_Editor(col) == ProgressBar &&
+                std::find(progress_columns.begin(), progress_columns.end(), col) ==
+                    progress_columns.end())
+                progress_columns.push_back(col);
+            changes.push_back(std::move(result));
+        }
+    Finish_Cell_Writes(changes, progress_columns);
+}
+
+void vekGRID::Copy_To_Clipboard() {
+    platform_.System_Clipboard().Set_Text(Copy_Selection_Text(), Selection_Html());
+}
+
+void vekGRID::Cut_To_Clipboard() {
+    Copy_To_Clipboard();
+    Clear_Selection();
+}
+
+void vekGRID::Paste_From_Clipboard() {
+    Paste_Text(platform_.System_Clipboard().Text());
+}
+
+// --- undo -----------------------------------------------------------------------------
+
+void vekGRID::Undo() {
+    if (journal_.In_Step()) return;  // not from inside an action
+    Undo_Journal::Replay replay;
+    if (!journal_.Undo(replay)) return;
+    Apply_Replay(replay);
+}
+
+void vekGRID::Redo() {
+    if (journal_.In_Step()) return;
+    Undo_Journal::Replay replay;
+    if (!journal_.Redo(replay)) return;
+    Apply_Replay(replay);
+}
+
+void vekGRID::Apply_Replay(const Undo_Journal::Replay& replay) {
+    // What follows brings looks and editors in step; it changes no data, and must not count
+    // as a change made outside any step.
+    const Undo_Journal::Hold hold(journal_);
+    const Catchers_Hidden catchers(*this);
+    Ignore_Errors([&] { Hide_Editors(); });
+    const Cell_Range all = Data_Range();
+    if (replay.rows_changed && all.Top_Row != 0) {
+        Format_Data_Rows(1, all.Bottom_Row, false, false);
+    } else {
+        for (const auto& cell : replay.cells)
+            if (cell.row >= 1 && cell.row < grid_.Rows() && cell.col >= 1 &&
+                cell.col < grid_.Cols() && Column_Editor(cell.col) == CheckBox)
+                Set_Check_Image(cell.row, cell.col);
+    }
+    for (int col = 1; col < grid_.Cols(); ++col) {
+        if (Column_Editor(col) != ProgressBar) continue;
+        std::int16_t column = static_cast<std::int16_t>(col);
+        Ignore_Errors([&] { Update_Progress_Column(column); });
+    }
+    cell_change_pending_ = false;
+    if (all.Top_Row == 0) {
+        CurrentRow = CurrentCol = 0;
+        Ignore_Errors([&] { text_editor_->Text(""); });
+        return;
+    }
+    const int row = std::clamp(replay.current.row, 1, all.Bottom_Row);
+    const int col = std::clamp(replay.current.col, 1, all.Right_Col);
+    updating_grid_ = true;
+    Ignore_Errors([&] {
+        grid_.Row(row);
+        grid_.Col(col);
+    });
+    updating_grid_ = false;
+    CurrentRow = grid_.Row();
+    CurrentCol = grid_.Col();
+    suppress_cell_events_ = true;
+    Ignore_Errors([&] { GridEditor_EnterCell(); });
+    suppress_cell_events_ = false;
+}
+
+}  // namespace vekgrid
