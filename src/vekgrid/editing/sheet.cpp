@@ -11,9 +11,18 @@ namespace vekgrid {
 
 namespace {
 
+bool Breaks_Field(char ch) {
+    return ch == '\t' || ch == '\r' || ch == '\n';
+}
+
+// One plain loop: find_first_of with a set looks each character up in the set by a call.
+size_t Field_End(std::string_view text, size_t from) {
+    while (from < text.size() && !Breaks_Field(text[from])) ++from;
+    return from;
+}
+
 bool Needs_Quotes(const std::string& text) {
-    return !text.empty() &&
-           (text.front() == '"' || text.find_first_of("\t\r\n") != std::string::npos);
+    return !text.empty() && (text.front() == '"' || Field_End(text, 0) != text.size());
 }
 
 void Append_Field(std::string& out, const std::string& text) {
@@ -57,8 +66,7 @@ std::vector<std::vector<std::string>> Parse_Cells(std::string_view text) {
             }
         }
         // Up to the end of the field (after a closing quote, any stray text is kept).
-        const size_t end = text.find_first_of("\t\r\n", i);
-        const size_t stop = end == std::string_view::npos ? n : end;
+        const size_t stop = Field_End(text, i);
         field.append(text.substr(i, stop - i));
         i = stop;
         row.push_back(std::move(field));
@@ -328,6 +336,7 @@ void vekGRID::Paste_Text(const std::string& text) {
     }
     const int last = std::min(wanted_last, grid_.Rows() - 1);
     std::vector<Cell_Write_Result> changes;
+    changes.reserve(static_cast<size_t>(last - top + 1) * rows.front().size());
     std::vector<int> progress_columns;
     int right = left;
     Cell_Write_Result result;
