@@ -46,7 +46,9 @@ constexpr std::array<System_Role, 25> kSystemRoles{{
 }  // namespace
 
 QColor To_QColor(Color color, const QPalette& palette) {
-    if (!(color & 0x80000000u)) return To_QColor(color);
+    if (!(color & 0x80000000u))
+        return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                      static_cast<int>((color >> 16) & 0xFF));
     for (const System_Role& s : kSystemRoles)
         if (s.index == (color & 0xFFu)) return palette.color(s.group, s.role);
     return palette.color(QPalette::Active, QPalette::Button);

@@ -23,49 +23,6 @@ QColor To_QColor(Color color) {
     return To_QColor(color, QGuiApplication::palette());
 }
 
-QColor To_QColor(Color color, const QPalette& palette) {
-    if (color & 0x80000000u) {
-        // System colours as the desktop's theme draws them, dark ones included.
-        using P = QPalette;
-        switch (color & 0xFF) {
-            case 0x05:  // window
-                return palette.color(P::Active, P::Base);
-            case 0x08:  // window text
-                return palette.color(P::Active, P::Text);
-            case 0x07:  // menu text
-            case 0x09:  // caption text
-                return palette.color(P::Active, P::WindowText);
-            case 0x0D:  // highlight
-                return palette.color(P::Active, P::Highlight);
-            case 0x0E:  // highlight text
-                return palette.color(P::Active, P::HighlightedText);
-            case 0x12:  // button text
-                return palette.color(P::Active, P::ButtonText);
-            case 0x14:  // 3-D highlight
-                return palette.color(P::Active, P::Light);
-            case 0x15:  // 3-D dark shadow
-                return palette.color(P::Active, P::Shadow);
-            case 0x10:  // button shadow
-                return palette.color(P::Active, P::Mid);
-            case 0x11:  // grey text
-                return palette.color(P::Disabled, P::Text);
-            case 0x0C:  // application workspace
-                return palette.color(P::Active, P::Dark);
-            case 0x17:  // tooltip text
-                return palette.color(P::Active, P::ToolTipText);
-            case 0x18:  // tooltip back
-                return palette.color(P::Active, P::ToolTipBase);
-            case 0x04:  // menu
-            case 0x0B:  // inactive border
-                return palette.color(P::Active, P::Window);
-            default:  // button face and the rest
-                return palette.color(P::Active, P::Button);
-        }
-    }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 QFont To_QFont(const Font& font) {
     QFont qfont(QString::fromStdString(font.name));
     // The classic bitmap faces are rarely installed; any sans-serif face stands in.
