@@ -17,7 +17,8 @@ trap remove EXIT
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "$PWD/$debs"/*.deb >/dev/null
 rm -rf "$out"
 
-cmake -S examples/host -B "$out/core" -DWITH_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+cmake -S examples/host -B "$out/core" -DWITH_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+    --no-warn-unused-cli >/dev/null
 cmake --build "$out/core" >/dev/null
 "$out/core/host_example" >/dev/null
 
