@@ -14,10 +14,13 @@ SUDO=""
 packages="libvekgrid0 libvekgrid-dev libvekgrid-qt0 libvekgrid-qt-dev"
 remove() { $SUDO dpkg -r $packages >/dev/null 2>&1 || true; }
 trap remove EXIT
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "$PWD/$debs"/*.deb >/dev/null
+debfiles=()
+for p in $packages; do debfiles+=("$PWD/$debs/${p}_"*.deb); done  # not the -dbgsym ones
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${debfiles[@]}" >/dev/null
 rm -rf "$out"
 
-cmake -S examples/host -B "$out/core" -DWITH_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+cmake -S examples/host -B "$out/core" -DWITH_QT=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
+    --no-warn-unused-cli >/dev/null
 cmake --build "$out/core" >/dev/null
 "$out/core/host_example" >/dev/null
 
