@@ -7,6 +7,7 @@
 
 #include "vekgrid/common/errors.h"
 #include "vekgrid/common/number_text.h"
+#include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid {
@@ -170,14 +171,21 @@ void vekGRID::Sort(int col, Sort_Direction direction) {
         return;
     }
     // Sort_Grid picks the direction from the column's ends; when it picked the other one, a
-    // second call turns the order round. Compared as Sort_Grid compares: as numbers when both
-    // ends are numbers, else as text.
+    // second call turns the order round. Compared as the grid sorts: as numbers when both ends
+    // are numbers, else as text without case.
     auto order = [&] {
         const std::string& first = grid_.TextMatrix(1, col);
         const std::string& last = grid_.TextMatrix(grid_.Rows() - 1, col);
         const auto a = Parse_Number(first), b = Parse_Number(last);
         if (a && b) return *a < *b ? -1 : *a > *b ? 1 : 0;
-        return first < last ? -1 : first > last ? 1 : 0;
+        const auto fold = [](const std::string& text) {
+            std::string folded = text;
+            for (char& c : folded)
+                c = static_cast<char>(Ascii_Lower(static_cast<unsigned char>(c)));
+            return folded;
+        };
+        const std::string x = fold(first), y = fold(last);
+        return x < y ? -1 : x > y ? 1 : 0;
     };
     Sort_Grid(static_cast<std::int16_t>(col));
     const int shown = order();
@@ -219,7 +227,7 @@ void vekGRID::Set_Variables(const Variable_Table& variables) {
     Update_User_Defined_Variable_List(Variant(table));
 }
 
-Variable_Table vekGRID::Variables() const {
+Variable_Table vekGRID::Variable_Values() const {
     Variable_Table out;
     if (!User_Defined_Variable_Array.Is_Array()) return out;
     const Variant_Array& table = *User_Defined_Variable_Array.To_Array();
@@ -239,6 +247,7 @@ void vekGRID::Cell_Color(int row, int col, Rgb color) {
 }
 
 std::optional<Rgb> vekGRID::Cell_Color(int row, int col) {
+    if (row < 0 || col < 0 || row >= grid_.Rows() || col >= grid_.Cols()) return std::nullopt;
     const Variant color = Cell_Back_Color(Variant(static_cast<std::int32_t>(row)),
                                           Variant(static_cast<std::int32_t>(col)));
     if (!color.Is_Numeric()) return std::nullopt;

@@ -48,7 +48,7 @@ constexpr Rgb Rgb::From_Ole(Color color) {
             static_cast<std::uint8_t>(color >> 16)};
 }
 
-enum class Alignment : std::int32_t {
+enum class Text_Alignment : std::int32_t {
     Left = Left_Align,
     Center = Center_Align,
     Right = Right_Align,
@@ -67,7 +67,7 @@ struct Column_Spec {
     ColumnEditor editor = TextBox;
     std::optional<int> width{};  // twips; none gives the default width
     bool read_only = false;
-    Alignment alignment = Alignment::Right;
+    Text_Alignment alignment = Text_Alignment::Right;
     Data_Kind data = Data_Kind::AlphaNumeric;
     std::string combo_list{};  // a drop-down's items, "a,b,c"
     bool combo_includes_popup = false;

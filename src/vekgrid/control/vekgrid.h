@@ -331,7 +331,7 @@ class vekGRID : private Grid_Listener {
     void Clear_Filter();
     // The variable table formulas read ('name'); cells that use variables are recomputed.
     void Set_Variables(const Variable_Table& variables);
-    Variable_Table Variables() const;
+    Variable_Table Variable_Values() const;
     // Colours.
     void Cell_Color(int row, int col, Rgb color);
     // The cell's back colour; none outside the grid.
