@@ -325,7 +325,9 @@ TEST_F(Typed_Files, FailuresSayWhyShowNothingAndLeaveTheGrid) {
     } cases[] = {{(dir / "missing.txt").string(), "no such file"},
                  {(dir / "folder").string(), "folder"},
                  {"/dev/null", "not a regular file"},
-                 {big, "256 MiB"}};
+                 {big, "256 MiB"},
+                 {(dir / "empty.txt").string(), "empty"}};
+    { std::ofstream(dir / "empty.txt"); }
     for (const auto& c : cases) {
         for (auto format : {File_Format::Tab_Delimited, File_Format::Csv}) {
             const Result result = grid.control.Load(c.path, format);
@@ -341,10 +343,14 @@ TEST_F(Typed_Files, FailuresSayWhyShowNothingAndLeaveTheGrid) {
     EXPECT_FALSE(nowhere);
     EXPECT_TRUE(grid.platform.messages.calls.empty());
 
-    // A file without a line reaches the loader, which says so in the result, not in a box.
-    { std::ofstream(dir / "empty.txt"); }
-    const Result empty = grid.control.Load((dir / "empty.txt").string());
-    EXPECT_FALSE(empty);
+    // A file with no line past its byte-order mark reaches the loader, which says so in the
+    // result, not in a box.
+    { std::ofstream(dir / "mark.csv", std::ios::binary) << "\xEF\xBB\xBF"; }
+    const Result mark = grid.control.Load((dir / "mark.csv").string(), File_Format::Csv);
+    EXPECT_FALSE(mark);
+    EXPECT_EQ(mark.Message(), "no lines");
+    ASSERT_EQ(mark.notices.size(), 1u) << "the box the loader would have shown";
+    EXPECT_NE(mark.notices[0].find("Load_Single_Array"), std::string::npos) << mark.notices[0];
     EXPECT_TRUE(grid.platform.messages.calls.empty());
 }
 

@@ -38,6 +38,8 @@ std::optional<std::string> Unloadable(const std::string& path) {
     const std::uintmax_t size = fs::file_size(path, error);
     if (error) return path + ": " + error.message();
     if (size > kMaxLoadBytes) return path + ": larger than 256 MiB";
+    // The loader would empty the grid before finding no line to load.
+    if (size == 0) return path + ": empty";
     if (!std::ifstream(path, std::ios::binary)) return path + ": cannot be read";
     return std::nullopt;
 }

@@ -339,8 +339,8 @@ class vekGRID : private Grid_Listener {
     void Range_Color(int first_row, int last_row, int first_col, int last_col, Rgb color);
     void Row_Color(int row, Rgb color, bool first_column = false);
     void Band_Colors(Rgb odd, Rgb even);
-    // Files. The file is checked (exists, regular, readable, at most 256 MiB) before the grid
-    // is cleared; no message box is shown, the result says what went wrong.
+    // Files. The file is checked (exists, regular, readable, not empty, at most 256 MiB) before
+    // the grid is cleared; no message box is shown, the result says what went wrong.
     Result Load(const std::string& path, File_Format format = File_Format::Tab_Delimited,
                 int left_align_columns = 0);
     Result Save(const std::string& path, File_Format format = File_Format::Tab_Delimited);
