@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -56,7 +57,29 @@ int Button_Code(Qt::MouseButtons buttons) {
 
 // --- message boxes ----------------------------------------------------------------------
 
-int Qt_Message_Box::MsgBox(const std::string& text, int style, const std::string& title) {
+namespace {
+// Each line of a message, and its title, through Qt's translation (context "vekgrid"), so a
+// host's .qm file can translate the control's messages; a line without a translation stays.
+std::string Translated(const std::string& text) {
+    if (QCoreApplication::instance() == nullptr) return text;
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find("\r\n", start);
+        const std::string line = text.substr(start, end - start);
+        out += line.empty() ? line
+                            : QCoreApplication::translate("vekgrid", line.c_str()).toStdString();
+        if (end == std::string::npos) break;
+        out += "\r\n";
+        start = end + 2;
+    }
+    return out;
+}
+}  // namespace
+
+int Qt_Message_Box::MsgBox(const std::string& source_text, int style,
+                           const std::string& source_title) {
+    const std::string text = Translated(source_text), title = Translated(source_title);
     calls.push_back({text, title, style});
     if (Answer_With) return Answer_With(text, style, title);
     if ((style & Msg::Button_Mask) == Msg::OK_Only) {

@@ -16,7 +16,8 @@ constexpr int kPopUpButtonWidth = 255, kPopUpButtonHeight = kEditorHeight;
 }  // namespace
 
 vekGRID::vekGRID(Platform& platform)
-    : platform_(platform),
+    : catalogued_platform_(std::make_unique<Catalogued_Platform>(platform)),
+      platform_(*catalogued_platform_),
       text_editor_(platform.Create_Text_Box("TextEditor")),
       // Members of the widget arrays start hidden, as loaded array members do; each column's
       // activation shows its own.

@@ -12,6 +12,7 @@
 #include "vekgrid/common/variant.h"
 #include "vekgrid/control/events.h"
 #include "vekgrid/control/undo_journal.h"
+#include "vekgrid/control/typed_api.h"
 #include "vekgrid/control/widget_array.h"
 #include "vekgrid/export.h"
 #include "vekgrid/formula/equation_mask.h"
@@ -368,6 +369,54 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Copy_To_Clipboard();
     void Cut_To_Clipboard();
     void Paste_From_Clipboard();
+    // --- Typed host API ---
+    // The members above as a C++20 host would call them: const references that take literals
+    // and temporaries, int rows and columns, enums, results instead of message boxes. Each one
+    // goes through its original twin, so both give the same grid.
+    // Cells: Cell reads without committing the cell being edited; Source gives the formula
+    // source. Both throw Subscript_Out_Of_Range outside the grid.
+    std::string Cell(int row, int col) const;
+    void Cell(int row, int col, const std::string& text);
+    std::string Source(int row, int col) const;
+    // Columns: the new column's index; Edit_Column re-applies a spec to an existing column
+    // (Subscript_Out_Of_Range when there is none).
+    int Add_Column(const vekColumn& column);
+    int Add_Column(const Column_Spec& column);
+    void Edit_Column(int col, const Column_Spec& column);
+    void Update_Combo_Box_List(const std::string& list, int col);
+    void Update_Progress_Column(int col);
+    // Rows. Add_Row's cells start at column 0 (the row label); it returns the new row.
+    int Add_Row(const std::vector<std::string>& cells, std::optional<int> at = std::nullopt);
+    // False when there is no such data row (nothing changes then).
+    bool Delete_Row_At(int row, bool renumber = false);
+    bool Duplicate_Row(int row, int at);
+    bool Hide_Row_At(int row);
+    bool Row_Hidden(int row) const;
+    void Hide_Rows();
+    void Show_Rows();
+    // Ordering and filtering.
+    void Sort(int col, Sort_Direction direction);
+    void Filter(const std::vector<Filter_Rule>& rules, Filter_Rows among = Filter_Rows::All,
+                bool match_all = false);
+    void Clear_Filter();
+    // The variable table formulas read ('name'); cells that use variables are recomputed.
+    void Set_Variables(const Variable_Table& variables);
+    Variable_Table Variable_Values() const;
+    // Colours.
+    void Cell_Color(int row, int col, Rgb color);
+    // The cell's back colour; none outside the grid.
+    std::optional<Rgb> Cell_Color(int row, int col);
+    void Range_Color(int first_row, int last_row, int first_col, int last_col, Rgb color);
+    void Row_Color(int row, Rgb color, bool first_column = false);
+    void Band_Colors(Rgb odd, Rgb even);
+    // Files. The file is checked (exists, regular, readable, not empty, at most 256 MiB) before
+    // the grid is cleared; no message box is shown, the result says what went wrong.
+    Result Load(const std::string& path, File_Format format = File_Format::Tab_Delimited,
+                int left_align_columns = 0);
+    Result Save(const std::string& path, File_Format format = File_Format::Tab_Delimited);
+    // The host's replacements for the control's message texts (see Message_Catalogue).
+    void Messages(Message_Catalogue catalogue);
+    const Message_Catalogue& Messages() const;
 
     // --- Children, for front ends and tests ----------------------------------------------
     Host_Grid& GridEditor() { return grid_; }
@@ -564,6 +613,8 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
         for (auto* l : listeners) raise(*l);
     }
 
+    // Declared before platform_, which refers to it: every message goes through its catalogue.
+    std::unique_ptr<Catalogued_Platform> catalogued_platform_;
     Platform& platform_;
     Host_Grid grid_;
     std::unique_ptr<Text_Box> text_editor_;

@@ -8,7 +8,7 @@
 namespace vekgrid {
 
 namespace {
-Color Rgb(double r, double g, double b) {
+Color Bar_Rgb(double r, double g, double b) {
     auto part = [](double v) {
         return static_cast<Color>(std::clamp(std::nearbyint(v), 0.0, 255.0));
     };
@@ -17,12 +17,12 @@ Color Rgb(double r, double g, double b) {
 
 // Blue through cyan, green and yellow to red across the four quarters of the range.
 Color Gradient(double v, double min, double max, double q1, double q2, double q3, double range) {
-    if (v < min) return Rgb(255, 0, 0);
-    if (v < min + q1) return Rgb(0, 255 * (v - min) / q1, 255);
-    if (v < min + q2) return Rgb(0, 255, 255 - 255 * (v - min - q1) / (q2 - q1));
-    if (v < min + q3) return Rgb(255 * (v - min - q2) / (q3 - q2), 255, 0);
-    if (v <= max) return Rgb(255, 255 - 255 * (v - min - q3) / (range - q3), 0);
-    return Rgb(255, 0, 0);  // above the range: full red, like the top of the scale
+    if (v < min) return Bar_Rgb(255, 0, 0);
+    if (v < min + q1) return Bar_Rgb(0, 255 * (v - min) / q1, 255);
+    if (v < min + q2) return Bar_Rgb(0, 255, 255 - 255 * (v - min - q1) / (q2 - q1));
+    if (v < min + q3) return Bar_Rgb(255 * (v - min - q2) / (q3 - q2), 255, 0);
+    if (v <= max) return Bar_Rgb(255, 255 - 255 * (v - min - q3) / (range - q3), 0);
+    return Bar_Rgb(255, 0, 0);  // above the range: full red, like the top of the scale
 }
 
 // A bar image of one colour, sized in twips (one pixel per 15 twips).
