@@ -393,6 +393,20 @@ class vekGRID : private Grid_Listener {
     void Commit_Text(int row, int col, const std::string& text);
     // Lays the active editor over the current cell again.
     void Place_Active_Editor();
+
+    // Rows and formula store
+    // Commits the open edit and raises the CellChanged it leaves pending, at once: for
+    // operations that move rows, so the text lands in the row it was typed into.
+    void Commit_Open_Edit();
+    // Whether an editor is open over the current cell (what it holds is the user's).
+    bool Editor_Open() const;
+    // A formula column's cell shows the value of its entry (a formula evaluated, a length
+    // converted); other cells are left as they are.
+    void Show_Entry_Value(int row, int col);
+    // Computes again the formulas of the columns that take variables (text box columns only
+    // when asked); entries that are not formulas keep what they show.
+    void Recalculate_Variable_Formulas(bool text_box_only);
+    bool Has_Progress_Columns() const;
     // Selects one cell and writes or reads its format the select-format-restore way.
     template <class Format>
     void Format_Cell(int row1, int col1, int row2, int col2, bool fill, Format format);
@@ -489,7 +503,7 @@ class vekGRID : private Grid_Listener {
     std::vector<std::intptr_t> combo_list_old_window_procedure_ =
         std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
     std::intptr_t grid_old_window_procedure_ = 0;
-    vekgrid::Equation_Mask equation_mask_;
+    vekgrid::Equation_Mask equation_mask_{grid_};
     std::int32_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
     bool adding_item_ = false;
