@@ -353,33 +353,43 @@ TEST_F(Control_Test, EquationMaskFollowsResizes) {
     EXPECT_EQ(control->Equation_Mask().Get(1, 1), "");
 }
 
-TEST(Equation_Mask, InsertAndDeletePositionsOpenAndCloseRowsAndColumns) {
-    Equation_Mask mask;
-    mask.Resize(5, 3);
-    for (int r = 1; r <= 5; ++r)
-        for (int c = 1; c <= 3; ++c) mask.Set(r, c, std::to_string(r) + std::to_string(c));
-    Equation_Mask inserted = mask;
-    inserted.Resize(6, 3, 3);
-    EXPECT_EQ(inserted.Get(2, 1), "21");
-    EXPECT_EQ(inserted.Get(3, 1), "");
-    EXPECT_EQ(inserted.Get(4, 2), "32");
-    EXPECT_EQ(inserted.Get(6, 3), "53");
+TEST_F(Control_Test, EquationMaskInsertAndDeletePositionsOpenAndCloseRowsAndColumns) {
+    // A host reshapes the store alone, over a grid whose cells hold other texts.
+    for (int k = 0; k < 3; ++k) Add();
+    control->Rows(6);
+    auto fill = [&] {
+        control->Resize_Equation_Mask(5, 3);
+        for (int r = 1; r <= 5; ++r)
+            for (int c = 1; c <= 3; ++c) {
+                grid().TextMatrix(r, c, "cell");
+                control->TextEditor().Text(std::to_string(r) + std::to_string(c));
+                control->Update_Grid_Equation_Mask(r, c);
+            }
+    };
+    const auto& mask = control->Equation_Mask();
+    fill();
+    control->Resize_Equation_Mask(6, 3, 3);
+    EXPECT_EQ(mask.Get(2, 1), "21");
+    EXPECT_EQ(mask.Get(3, 1), "");
+    EXPECT_EQ(mask.Get(4, 2), "32");
+    EXPECT_EQ(mask.Get(6, 3), "53") << "past the grid's rows";
 
-    Equation_Mask deleted = mask;
-    deleted.Resize(4, 3, 0, 0, 3);
-    EXPECT_EQ(deleted.Get(2, 2), "22");
-    EXPECT_EQ(deleted.Get(3, 2), "42");
-    EXPECT_EQ(deleted.Get(4, 3), "53");
+    fill();
+    control->Resize_Equation_Mask(4, 3, 0, 0, 3);
+    EXPECT_EQ(mask.Get(2, 2), "22");
+    EXPECT_EQ(mask.Get(3, 2), "42");
+    EXPECT_EQ(mask.Get(4, 3), "53");
 
-    Equation_Mask columns = mask;
-    columns.Resize(5, 4, 0, 2);
-    EXPECT_EQ(columns.Get(1, 1), "11");
-    EXPECT_EQ(columns.Get(1, 2), "");
-    EXPECT_EQ(columns.Get(1, 3), "12");
-    EXPECT_EQ(columns.Get(5, 4), "53");
-    columns.Resize(5, 3, 0, 0, 0, 2);
-    EXPECT_EQ(columns.Get(1, 2), "12");
-    EXPECT_EQ(columns.Get(4, 3), "43");
+    fill();
+    control->Resize_Equation_Mask(5, 4, 0, 2);
+    EXPECT_EQ(mask.Get(1, 1), "11");
+    EXPECT_EQ(mask.Get(1, 2), "");
+    EXPECT_EQ(mask.Get(1, 3), "12");
+    EXPECT_EQ(mask.Get(5, 4), "53");
+    control->Resize_Equation_Mask(5, 3, 0, 0, 0, 2);
+    EXPECT_EQ(mask.Get(1, 2), "12");
+    EXPECT_EQ(mask.Get(4, 3), "43");
+    EXPECT_EQ(grid().TextMatrix(4, 3), "cell") << "the cells keep their texts";
 }
 
 TEST_F(Control_Test, VariableChangeRecomputesOnlyFormulaCellsThatUseVariables) {

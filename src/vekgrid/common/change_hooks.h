@@ -1,6 +1,5 @@
 #pragma once
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vekgrid {
@@ -13,10 +12,10 @@ class Change_Hooks {
     virtual ~Change_Hooks() = default;
     // Before a cell's text is replaced by text.
     virtual void Text_Writing(int row, int col, const std::string& text) = 0;
-    // Before a cell's formula source is replaced (source rows count from 1 like grid rows).
+    // Before a cell's entry (its formula source, or the text it shows) is replaced; rows count
+    // from 1 like grid rows. Row records carry their sources, so row moves need no hook of
+    // their own.
     virtual void Source_Writing(int row, int col, const std::string& text) = 0;
-    // Before source rows are written over by others: each (from, to) copies row from to row to.
-    virtual void Source_Rows_Moving(const std::vector<std::pair<int, int>>& moves) = 0;
     // After an empty row was inserted at index.
     virtual void Row_Inserted(int index) = 0;
     // Before the row at index is removed.

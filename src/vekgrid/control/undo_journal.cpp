@@ -89,34 +89,6 @@ void Undo_Journal::Source_Writing(int row, int col, const std::string& text) {
     open_.strings.push_back(now);
 }
 
-std::vector<std::string> Undo_Journal::Source_Row(int row) const {
-    std::vector<std::string> entries;
-    for (int c = 1; c <= mask_.Cols(); ++c) {
-        const std::string& entry = mask_.Get(row, c);
-        if (entry.empty() && entries.empty()) continue;
-        entries.resize(static_cast<size_t>(c - 1));
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
-// The rows written over keep what they held; rows that held nothing and get nothing cost
-// nothing, so a sort of a grid without formulas keeps no sources.
-void Undo_Journal::Source_Rows_Moving(const std::vector<std::pair<int, int>>& moves) {
-    if (replaying_ || moves.empty() || !Recording()) return;
-    std::vector<char> seen(static_cast<size_t>(mask_.Rows()) + 1);
-    for (auto [from, to] : moves) {
-        if (to < 1 || to > mask_.Rows() || from < 1 || from > mask_.Rows()) continue;
-        if (seen[static_cast<size_t>(to)]) continue;
-        seen[static_cast<size_t>(to)] = 1;
-        std::vector<std::string> old = Source_Row(to);
-        if (old.empty() && Source_Row(from).empty()) continue;
-        open_.ops.push_back(
-            {Kind::Source_Row, to, 0, static_cast<std::uint32_t>(open_.source_rows.size())});
-        open_.source_rows.push_back(std::move(old));
-    }
-}
-
 void Undo_Journal::Row_Inserted(int index) {
     if (!Recording()) return;
     open_.ops.push_back({Kind::Insert, index, 0, 0});
@@ -158,13 +130,15 @@ Undo_Journal::Row_Data Undo_Journal::Take_Row(int index) {
     if (aligned && index <= mask_.Rows()) {
         row.with_sources = true;
         for (int c = 1; c <= mask_.Cols(); ++c) row.sources.push_back(mask_.Get(index, c));
-        const int left = mask_.Rows() - 1;
-        if (left == 0)
+    }
+    // The row record takes its sources with it; the store only learns its new height.
+    grid_.RemoveItem(index);
+    if (aligned) {
+        if (grid_.Rows() <= 1)
             mask_.Resize(0, 0);
         else
-            mask_.Resize(left, mask_.Cols(), 0, 0, index, 0);
+            mask_.Resize(grid_.Rows() - 1, mask_.Cols());
     }
-    grid_.RemoveItem(index);
     return row;
 }
 
@@ -182,9 +156,10 @@ void Undo_Journal::Put_Row(int index, Row_Data& row) {
         mask_.Resize(0, 0);
         mask_.Resize(1, source_cols);
     } else {
-        mask_.Resize(data_rows + 1, mask_.Cols(), index);
+        mask_.Resize(data_rows + 1, mask_.Cols());  // the new row record came in at index
     }
     if (!row.with_sources) return;
+    // Entries go in after the texts, so only those that differ from their cells are stored.
     const int n = std::min<int>(mask_.Cols(), static_cast<int>(row.sources.size()));
     for (int c = 1; c <= n; ++c)
         mask_.Set(index, c, std::move(row.sources[static_cast<size_t>(c - 1)]));
@@ -209,17 +184,6 @@ void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
             replay.cells.push_back({op.a, op.b});
             break;
         }
-        case Kind::Source_Row: {
-            if (op.a > mask_.Rows()) break;
-            std::vector<std::string>& kept = step.source_rows[op.payload];
-            std::vector<std::string> now = Source_Row(op.a);
-            for (int c = 1; c <= mask_.Cols(); ++c) {
-                const auto i = static_cast<size_t>(c - 1);
-                mask_.Set(op.a, c, i < kept.size() ? std::move(kept[i]) : std::string());
-            }
-            kept = std::move(now);
-            break;
-        }
         case Kind::Insert:
             op.kind = Kind::Remove;
             op.payload = static_cast<std::uint32_t>(step.rows.size());
@@ -240,7 +204,7 @@ void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
             std::vector<int> back(from.size());
             for (size_t i = 0; i < from.size(); ++i)
                 back[static_cast<size_t>(from[i] - first)] = first + static_cast<int>(i);
-            // The sources moved in steps of their own (Source_Row).
+            // Each row record carries its sources, so they move back with it.
             grid_.Permute_Rows(first, back);
             from = std::move(back);
             replay.first_moved_row =
@@ -310,7 +274,6 @@ size_t Undo_Journal::Memory_Bytes() const {
         for (const auto& r : s.rows)
             bytes += (r.texts.capacity() + r.sources.capacity()) * sizeof(std::string);
         for (const auto& o : s.orders) bytes += o.capacity() * sizeof(int);
-        for (const auto& r : s.source_rows) bytes += r.capacity() * sizeof(std::string);
     };
     for (const auto& s : undo_) add(s);
     for (const auto& s : redo_) add(s);

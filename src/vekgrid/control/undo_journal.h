@@ -70,14 +70,13 @@ class Undo_Journal final : public Change_Hooks {
 
     void Text_Writing(int row, int col, const std::string& text) override;
     void Source_Writing(int row, int col, const std::string& text) override;
-    void Source_Rows_Moving(const std::vector<std::pair<int, int>>& moves) override;
     void Row_Inserted(int index) override;
     void Row_Removing(int index) override;
     void Rows_Permuted(int first, const std::vector<int>& from) override;
     void Shape_Changing() override;
 
   private:
-    enum class Kind : std::uint8_t { Text, Source, Source_Row, Insert, Remove, Permute };
+    enum class Kind : std::uint8_t { Text, Source, Insert, Remove, Permute };
     // a, b: row and column, or the row index; payload: index into the step's strings, rows or
     // permutations.
     struct Op {
@@ -95,7 +94,6 @@ class Undo_Journal final : public Change_Hooks {
         std::vector<std::string> strings;
         std::vector<Row_Data> rows;
         std::vector<std::vector<int>> orders;
-        std::vector<std::vector<std::string>> source_rows;
         Cell before, after;
     };
     bool Recording();
@@ -104,7 +102,6 @@ class Undo_Journal final : public Change_Hooks {
     Row_Data Take_Row(int index);
     void Put_Row(int index, Row_Data& row);
     bool Sources_Aligned() const;
-    std::vector<std::string> Source_Row(int row) const;  // empty when the row holds none
 
     Host_Grid& grid_;
     Equation_Mask& mask_;

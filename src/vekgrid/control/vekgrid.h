@@ -4,8 +4,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "vekgrid/columns/vek_column.h"
@@ -552,6 +552,17 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Commit_Text(int row, int col, const std::string& text);
     // Lays the active editor over the current cell again.
     void Place_Active_Editor();
+
+    // Rows and formula store
+    // Whether an editor is open over the current cell (what it holds is the user's).
+    bool Editor_Open() const;
+    // A formula column's cell shows the value of its entry (a formula evaluated, a length
+    // converted); other cells are left as they are.
+    void Show_Entry_Value(int row, int col);
+    // Computes again the formulas of the columns that take variables (text box columns only
+    // when asked); entries that are not formulas keep what they show.
+    void Recalculate_Variable_Formulas(bool text_box_only);
+    bool Has_Progress_Columns() const;
     // Selects one cell and writes or reads its format the select-format-restore way.
     template <class Format>
     void Format_Cell(int row1, int col1, int row2, int col2, bool fill, Format format);
@@ -652,7 +663,7 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::vector<std::intptr_t> combo_list_old_window_procedure_ =
         std::vector<std::intptr_t>(Max_Intercepted_Column + 1);
     std::intptr_t grid_old_window_procedure_ = 0;
-    vekgrid::Equation_Mask equation_mask_;
+    vekgrid::Equation_Mask equation_mask_{grid_};
     std::int32_t previous_row_ = 0, previous_col_ = 0;
     bool ignore_cell_change_ = false;
     bool adding_item_ = false;
@@ -703,7 +714,9 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Columns for the titles, all at once: the same columns Add_Column makes one by one.
     void Add_Loaded_Columns(const std::vector<std::string>& titles, std::int16_t left,
                             const std::vector<std::pair<bool, bool>>& formula_settings);
-    // A save must hold what the user sees typed, as leaving the cell would commit it.
+    // Commits what the user typed into the editor open over the current cell and raises its
+    // CellChanged at once: a save must hold what the user sees, and a sort must land the text
+    // in the row it was typed into. A stale editor (text the cell already holds) commits nothing.
     void Commit_Open_Edit();
     // Writes the grid's rows through `row_text(row, line)` atomically to path.
     bool Save_Rows(const std::string& path, std::string_view preamble,

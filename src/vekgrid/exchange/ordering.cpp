@@ -1,6 +1,6 @@
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <cstring>
 #include <string_view>
 #include <unordered_map>
 
@@ -22,32 +22,37 @@ std::string Without_Spaces_Lower(const std::string& text) {
     return out;
 }
 
-// n when label is n written plainly (no sign, no leading zero) with 0 < n < limit, else 0.
-int Row_Number_Label(const std::string& label, int limit) {
-    int n = 0;
-    const char* end = label.data() + label.size();
-    auto [at, error] = std::from_chars(label.data(), end, n);
-    if (error != std::errc() || at != end || label[0] == '0' || n >= limit) return 0;
-    return n;
-}
-
 // Whether phrase (already without spaces, lower case) occurs in text once the text's spaces
-// are dropped and its letters lowered; done in place, as this runs for every cell.
+// are dropped and its letters lowered; done in place, as this runs for every cell. The
+// phrase's first letter is looked for with memchr in both cases, so most of a cell is
+// skipped without a comparison per character.
 bool Contains_Phrase(const std::string& text, const std::string& phrase) {
     if (phrase.empty()) return true;
-    const char first = phrase[0];
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (Ascii_Lower(text[i]) != first) continue;
-        size_t t = i, p = 0;
-        while (p < phrase.size() && t < text.size()) {
-            if (text[t] == ' ') {
+    if (text.size() < phrase.size()) return false;
+    const char lower = phrase[0];
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(lower)));
+    const char* data = text.data();
+    const size_t size = text.size();
+    auto matches_at = [&](size_t i) {
+        size_t t = i + 1, p = 1;
+        while (p < phrase.size() && t < size) {
+            if (data[t] == ' ') {
                 ++t;
                 continue;
             }
-            if (Ascii_Lower(text[t]) != phrase[p]) break;
+            if (Ascii_Lower(data[t]) != phrase[p]) return false;
             ++t, ++p;
         }
-        if (p == phrase.size()) return true;
+        return p == phrase.size();
+    };
+    for (size_t i = 0; i < size;) {
+        const void* a = std::memchr(data + i, lower, size - i);
+        const void* b = upper != lower ? std::memchr(data + i, upper, size - i) : nullptr;
+        const char* hit = static_cast<const char*>(!a ? b : !b ? a : std::min(a, b));
+        if (!hit) return false;
+        const auto at = static_cast<size_t>(hit - data);
+        if (matches_at(at)) return true;
+        i = at + 1;
     }
     return false;
 }
@@ -59,26 +64,16 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
     if (rows < 2 || grid_.Cols() < 2) return;
     const int key = Sort_By_Column == -1 ? grid_.MouseCol() : Sort_By_Column;
     if (key < 0 || key >= grid_.Cols()) return;  // no such column: nothing to sort by
+    // What is being typed belongs to the row it was typed into, so it is committed (and the
+    // host told) before that row moves away from under the editor.
+    if (Editor_Open()) Commit_Open_Edit();
     grid_.Visible(false);
-    updating_grid_ = true;
-    Ignore_Errors([&] { grid_.Col(key); });
-    // Labels are nearly always the row numbers the last formatting wrote: then they map through
-    // an array indexed by number, and only labels a host chose need the hash table.
-    std::vector<int> numbers(static_cast<size_t>(rows), 0);
-    bool numbered = true;
-    for (int r = 1; r < rows && numbered; ++r) {
-        const int n = Row_Number_Label(grid_.TextMatrix(r, 0), rows);
-        numbered = n > 0 && !numbers[static_cast<size_t>(n)];
-        if (numbered) numbers[static_cast<size_t>(n)] = r;
-    }
-    std::vector<std::string> labels;
-    if (!numbered) {
-        labels.reserve(static_cast<size_t>(rows));
-        for (int r = 1; r < rows; ++r) labels.push_back(grid_.TextMatrix(r, 0));
-    }
     const std::string first = grid_.TextMatrix(1, key), last = grid_.TextMatrix(rows - 1, key);
-    updating_grid_ = false;
 
+    // Each row record carries its cells, its height and its formula sources, so the grid's
+    // own sort moves everything a row holds. Rows are not matched up again by their labels
+    // afterwards: labels may be blank, repeated or renumbered, and would send several rows'
+    // formulas to one row.
     auto sort = [&](int kind) {
         updating_grid_ = true;
         Ignore_Errors([&] {
@@ -101,27 +96,6 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
         if (grid_.TextMatrix(1, key) == first) sort(Sort_Kind::Generic_Ascending);
     }
 
-    // Rows are known by their labels; each old row's formulas go to the first row that now
-    // carries its label.
-    std::vector<std::pair<int, int>> moves;
-    moves.reserve(static_cast<size_t>(rows));
-    if (numbered) {
-        // numbers[n] was the old row labelled n; the labels are distinct, so each has one row.
-        for (int r = 1; r < rows; ++r) {
-            const int n = Row_Number_Label(grid_.TextMatrix(r, 0), rows);
-            if (n > 0) moves.emplace_back(numbers[static_cast<size_t>(n)], r);
-        }
-    } else {
-        std::unordered_map<std::string_view, int> new_row_of;
-        new_row_of.reserve(static_cast<size_t>(rows));
-        for (int r = 1; r < rows; ++r) new_row_of.emplace(grid_.TextMatrix(r, 0), r);
-        for (int i = 1; i < rows; ++i) {
-            auto it = new_row_of.find(labels[static_cast<size_t>(i - 1)]);
-            if (it != new_row_of.end()) moves.emplace_back(i, it->second);
-        }
-    }
-    Ignore_Errors([&] { equation_mask_.Move_Rows(moves); });
-
     grid_.Visible(true);
     updating_grid_ = true;
     Ignore_Errors([&] {
@@ -135,6 +109,7 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
     std::int32_t renumber = 0;
     Format_All_Rows(renumber);
     updating_grid_ = false;
+    if (Has_Progress_Columns()) Redraw_Progress_Columns();
 }
 
 void vekGRID::Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Command, bool Restore,
@@ -168,13 +143,15 @@ void vekGRID::Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Comma
     updating_grid_ = true;
     grid_.Visible(false);
     const int rows = grid_.Rows(), cols = grid_.Cols();
-    if (Restore) {
-        for (int r = 1; r < rows; ++r) grid_.RowHeight(r, kShownHeight);
-    } else {
+    // The new heights are worked out first and set in one change.
+    std::vector<int> heights(static_cast<size_t>(std::max(rows - 1, 0)), kShownHeight);
+    if (!Restore) {
         const auto phrases = static_cast<int>(entries.size());
         for (int r = 1; r < rows; ++r) {
-            if (Filter_Command == Filter_Only_Visible && grid_.RowHeight(r) < 1) continue;
-            grid_.RowHeight(r, 0);
+            int& height = heights[static_cast<size_t>(r - 1)];
+            height = grid_.RowHeight(r);
+            if (Filter_Command == Filter_Only_Visible && height < 1) continue;
+            height = 0;
             int matches = 0;
             for (const Entry& e : entries) {
                 if (e.column < 0 || e.column >= cols) continue;
@@ -185,13 +162,14 @@ void vekGRID::Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Comma
                     match = Contains_Phrase(grid_.TextMatrix(r, c), e.phrase);
                 if (!match) continue;
                 if (!e.include) {
-                    grid_.RowHeight(r, 0);
+                    height = 0;
                 } else if (!Match_On_All_Phrases || ++matches == phrases) {
-                    grid_.RowHeight(r, kShownHeight);
+                    height = kShownHeight;
                 }
             }
         }
     }
+    Ignore_Errors([&] { grid_.Row_Heights(1, heights); });
     updating_grid_ = false;
     Band_Visible_Rows();
     Ignore_Errors([&] { grid_.FillStyle(0); });

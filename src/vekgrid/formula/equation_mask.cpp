@@ -1,8 +1,10 @@
 #include "vekgrid/formula/equation_mask.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/hostgrid/host_grid.h"
 
 namespace vekgrid {
 
@@ -14,89 +16,92 @@ void Equation_Mask::Check(int row, int col) const {
     if (row < 1 || row > rows_ || col < 1 || col > cols_) throw Subscript_Out_Of_Range();
 }
 
-const std::string& Equation_Mask::Get(int row, int col) const {
-    Check(row, col);
-    const auto& line = cells_[static_cast<size_t>(row - 1)];
-    return static_cast<size_t>(col - 1) < line.size() ? line[static_cast<size_t>(col - 1)] : kEmpty;
+bool Equation_Mask::In_Grid(int row, int col) const {
+    return !empty_ && row < grid_.Rows() && col < grid_.Cols();
 }
 
-void Equation_Mask::Set(int row, int col, std::string text) {
+const std::string& Equation_Mask::Get(int row, int col) const {
     Check(row, col);
-    auto& line = cells_[static_cast<size_t>(row - 1)];
-    if (line.empty() && text.empty()) return;
+    if (!In_Grid(row, col)) {
+        auto it = outside_.find({row, col});
+        return it == outside_.end() ? kEmpty : it->second;
+    }
+    const std::string* source = grid_.Source(row, col);
+    return source ? *source : grid_.TextMatrix(row, col);
+}
+
+void Equation_Mask::Set(int row, int col, std::string text, bool keep) {
+    Check(row, col);
+    // The undo history keeps the entry as it was (Get), wherever it is stored.
     if (hooks_) hooks_->Source_Writing(row, col, text);
-    if (line.size() < static_cast<size_t>(cols_)) line.resize(static_cast<size_t>(cols_));
-    line[static_cast<size_t>(col - 1)] = std::move(text);
+    if (!In_Grid(row, col)) {
+        if (text.empty())
+            outside_.erase({row, col});
+        else
+            outside_[{row, col}] = std::move(text);
+        return;
+    }
+    if (!keep && text == grid_.TextMatrix(row, col))
+        grid_.Erase_Source(row, col);
+    else
+        grid_.Set_Source(row, col, std::move(text));
 }
 
 void Equation_Mask::Resize(int rows, int cols, int insert_row, int insert_col, int delete_row,
                            int delete_col) {
     if (rows <= 0 || cols == 0) {
+        // Nothing of the grid is kept: the sources go, and the one entry left is empty.
+        grid_.Erase_Sources_Outside(0, 0);
+        outside_.clear();
         rows_ = cols_ = 1;
-        cells_.assign(1, {});
+        empty_ = true;
         return;
     }
     if (cols < 0) throw Subscript_Out_Of_Range();
-    const int old_rows = rows_, old_cols = cols_;
-    std::vector<std::vector<std::string>> old = std::move(cells_);
-    cells_.assign(static_cast<size_t>(rows), {});
+    const int old_rows = empty_ ? 0 : rows_, old_cols = empty_ ? 0 : cols_;
+    const bool moves = insert_row >= 1 || insert_col >= 1 || delete_row >= 1 || delete_col >= 1;
+    // A host may open or close a row or column of the store alone, apart from the grid: the
+    // entries are read out, shifted and written back, so each cell keeps the entry that
+    // moved onto it. The control itself never does this, as its rows carry their sources.
+    std::vector<std::vector<std::string>> old;
+    if (moves) {
+        old.resize(static_cast<size_t>(old_rows));
+        for (int i = 1; i <= old_rows; ++i)
+            for (int j = 1; j <= old_cols; ++j)
+                old[static_cast<size_t>(i - 1)].push_back(Get(i, j));
+    }
     rows_ = rows;
     cols_ = cols;
-    // Each new row takes at most one old row, and no old row is taken twice, so rows move.
+    empty_ = false;
+    if (!moves) {
+        // Entries past the new bounds are dropped; cells that come back into the store later
+        // start from their own text.
+        if (rows < grid_.Rows() - 1 || cols < grid_.Cols() - 1)
+            grid_.Erase_Sources_Outside(rows, cols);
+        if (!outside_.empty()) {
+            auto entries = std::move(outside_);
+            outside_.clear();
+            for (auto& [at, text] : entries)
+                if (at.first <= rows && at.second <= cols)
+                    Set(at.first, at.second, std::move(text), true);
+        }
+        return;
+    }
     for (int i = 1; i <= rows; ++i) {
         int shift = 0;
         if (insert_row >= 1 && i > insert_row) shift = -1;
         if (delete_row >= 1 && i >= delete_row) shift = 1;
-        if (i + shift > old_rows) break;
-        if (i == insert_row) continue;
-        auto& source = old[static_cast<size_t>(std::max(1, i + shift) - 1)];
-        if (source.empty()) continue;
-        auto& target = cells_[static_cast<size_t>(i - 1)];
-        if (insert_col < 1 && delete_col < 1) {
-            target = std::move(source);
-            target.resize(static_cast<size_t>(std::min(cols, old_cols)));
-            continue;
-        }
-        target.resize(static_cast<size_t>(cols));
         int col_shift = 0;
         for (int j = 1; j <= cols; ++j) {
             if (insert_col >= 1 && j == insert_col) col_shift = -1;
             if (delete_col >= 1 && j == delete_col) col_shift = 1;
-            if (j + col_shift > old_cols || j == insert_col) continue;
-            auto from = static_cast<size_t>(std::max(1, j + col_shift) - 1);
-            if (from < source.size()) target[static_cast<size_t>(j - 1)] = source[from];
+            std::string entry;
+            const int from_row = std::max(1, i + shift), from_col = std::max(1, j + col_shift);
+            if (i + shift <= old_rows && j + col_shift <= old_cols && i != insert_row &&
+                j != insert_col)
+                entry = old[static_cast<size_t>(from_row - 1)][static_cast<size_t>(from_col - 1)];
+            Set(i, j, std::move(entry));
         }
-    }
-}
-
-void Equation_Mask::Move_Rows(const std::vector<std::pair<int, int>>& moves) {
-    if (hooks_) hooks_->Source_Rows_Moving(moves);
-    // A permutation of rows (the usual case: unique row labels) moves them; anything else
-    // works from a copy, so rows that no move writes keep their entries.
-    std::vector<char> from_seen(cells_.size()), to_seen(cells_.size());
-    bool permutation = true;
-    for (auto [from, to] : moves) {
-        Check(from, 1);
-        Check(to, 1);
-        auto& f = from_seen[static_cast<size_t>(from - 1)];
-        auto& t = to_seen[static_cast<size_t>(to - 1)];
-        permutation = permutation && !f && !t;
-        f = t = 1;
-    }
-    if (permutation) {
-        std::vector<std::vector<std::string>> moved(cells_.size());
-        for (size_t i = 0; i < cells_.size(); ++i)
-            if (!to_seen[i]) moved[i] = std::move(cells_[i]);
-        for (auto [from, to] : moves)
-            moved[static_cast<size_t>(to - 1)] = std::move(cells_[static_cast<size_t>(from - 1)]);
-        cells_ = std::move(moved);
-        return;
-    }
-    const auto copy = cells_;
-    for (auto [from, to] : moves) {
-        Check(from, 1);
-        Check(to, 1);
-        cells_[static_cast<size_t>(to - 1)] = copy[static_cast<size_t>(from - 1)];
     }
 }
 

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "vekgrid/common/errors.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/formula/math_parser.h"
@@ -10,7 +12,11 @@ std::string vekGRID::Mask_Text(int row, int col) const {
 }
 
 void vekGRID::Set_Mask_Text(int row, int col, const std::string& text) {
-    equation_mask_.Set(row, col, text);
+    // A formula (or, in a formula column, a length) is about to be replaced by its value, so
+    // its source is kept even while the cell still shows the same text.
+    const bool keep = text.find('=') != std::string::npos ||
+                      (text.find('-') != std::string::npos && Column_Flag(Col_Attr::Formula, col));
+    equation_mask_.Set(row, col, text, keep);
 }
 
 void vekGRID::Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
@@ -24,7 +30,32 @@ void vekGRID::Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
 }
 
 void vekGRID::Update_Grid_Equation_Mask(std::int32_t Row, std::int32_t Col) {
-    equation_mask_.Set(Row, Col, text_editor_->Text());
+    equation_mask_.Set(Row, Col, text_editor_->Text(), true);
+}
+
+void vekGRID::Recalculate_Variable_Formulas(bool text_box_only) {
+    std::vector<int> columns;
+    for (int c = 1; c < grid_.Cols(); ++c)
+        if (Column_Flag(Col_Attr::Formula, c) && Column_Flag(Col_Attr::Variables, c) &&
+            (!text_box_only || Column_Editor(c) == TextBox))
+            columns.push_back(c);
+    if (columns.empty()) return;
+    // Only formulas are computed again: a number or a length keeps what its commit showed.
+    // Cells whose entry is their own text hold no formula, so only stored sources are read.
+    for (int r = 1; r < grid_.Rows(); ++r) {
+        for (int c : columns) {
+            const std::string* stored = grid_.Source(r, c);
+            const std::string& entry = stored ? *stored : grid_.TextMatrix(r, c);
+            if (entry.find('=') == std::string::npos) continue;
+            std::string source = entry;  // the evaluator rewrites its argument
+            Ignore_Errors([&] {
+                if (!stored) equation_mask_.Set(r, c, source, true);
+                auto result =
+                    Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array);
+                grid_.TextMatrix(r, c, result[0]);
+            });
+        }
+    }
 }
 
 void vekGRID::Update_User_Defined_Variable_List(const Variant& Variable_List_Array) {
@@ -33,24 +64,8 @@ void vekGRID::Update_User_Defined_Variable_List(const Variant& Variable_List_Arr
         User_Defined_Variable_Array =
             Variant(std::make_shared<Variant_Array>(*Variable_List_Array.To_Array()));
     grid_.Visible(false);
-    // Only columns that take formulas with variables in a text box are recomputed; the rows of
-    // each such column are visited once.
-    std::vector<int> columns;
-    for (int c = 1; c < grid_.Cols(); ++c)
-        if (Column_Flag(Col_Attr::Formula, c) && Column_Flag(Col_Attr::Variables, c) &&
-            Column_Editor(c) == TextBox)
-            columns.push_back(c);
-    for (int r = 1; r < grid_.Rows(); ++r) {
-        for (int c : columns) {
-            std::string source = Mask_Text(r, c);
-            if (source.empty()) continue;
-            Ignore_Errors([&] {
-                auto result =
-                    Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array);
-                grid_.TextMatrix(r, c, result[0]);
-            });
-        }
-    }
+    // Only columns that take formulas with variables in a text box are recomputed.
+    Recalculate_Variable_Formulas(true);
     grid_.Visible(true);
 }
 

@@ -162,11 +162,16 @@ int Host_Grid::Cols() const {
 void Host_Grid::Cols(int n) {
     if (n < 0) throw Invalid_Argument("Invalid Col value");
     if (hooks_ && n != cols_) hooks_->Shape_Changing();
-    // Columns are added one at a time before rows are filled; an exact reserve keeps every row
-    // at its width instead of up to twice that.
+    // Columns come one at a time, often onto rows that exist (a loaded file's header row, a
+    // grid that has data): growth is geometric, so adding k columns moves each row O(log k)
+    // times, not k times.
+    const auto width = static_cast<size_t>(n);
     for (auto& row : cells_) {
-        row.reserve(static_cast<size_t>(n));
-        row.resize(static_cast<size_t>(n));
+        auto& line = row.cells;
+        if (width > line.capacity()) line.reserve(std::max(width, line.capacity() * 2));
+        line.resize(width);
+        if (row.sources && n < cols_)
+            std::erase_if(*row.sources, [n](const Source_Entry& e) { return e.col >= n; });
     }
     col_width_.resize(static_cast<size_t>(n), kDefaultColWidth);
     col_alignment_.resize(static_cast<size_t>(n), Align::General);
@@ -252,13 +257,15 @@ void Host_Grid::LeftCol(int c) {
 
 const std::string& Host_Grid::TextMatrix(int row, int col) const {
     Check_Cell(row, col);
-    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text;
+    return cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
 }
 
 void Host_Grid::TextMatrix(int row, int col, std::string text) {
     Check_Cell(row, col);
     if (hooks_) hooks_->Text_Writing(row, col, text);
-    cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text = std::move(text);
+    Line& line = cells_[static_cast<size_t>(row)];
+    line.cells[static_cast<size_t>(col)].text = std::move(text);
+    if (line.sources) Source_Follows_Text(line, col);
     Changed();
 }
 
@@ -275,7 +282,9 @@ void Host_Grid::Text(const std::string& text) {
     for (int r = std::min(row_, row_sel_); r <= std::max(row_, row_sel_); ++r)
         for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c) {
             if (hooks_) hooks_->Text_Writing(r, c, text);
-            cells_[static_cast<size_t>(r)][static_cast<size_t>(c)].text = text;
+            Line& line = cells_[static_cast<size_t>(r)];
+            line.cells[static_cast<size_t>(c)].text = text;
+            if (line.sources) Source_Follows_Text(line, c);
         }
     Changed();
 }
@@ -497,7 +506,7 @@ std::int32_t Host_Grid::Intern_Font_Name(const std::string& name) {
 
 const Host_Grid::Format& Host_Grid::Format_Of(int row, int col) const {
     Check_Cell(row, col);
-    return formats_[cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].format];
+    return formats_[cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].format];
 }
 
 // Applies an edit to the format of the current cell, or of the selection when FillStyle is 1.
@@ -525,7 +534,7 @@ void Host_Grid::Edit_Formats(Edit edit) {
     }
     Format_Cache cache;
     for (int r = r1; r <= r2; ++r) {
-        auto& line = cells_[static_cast<size_t>(r)];
+        auto& line = cells_[static_cast<size_t>(r)].cells;
         for (int c = c1; c <= c2; ++c) {
             std::uint32_t& index = line[static_cast<size_t>(c)].format;
             index = cache.Get(index, [&] {
@@ -565,12 +574,12 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
     for (int top = first; top <= last; top += kBlock) {
         const int rows_in_block = std::min(kBlock, last - top + 1);
         for (int i = 0; i < rows_in_block; ++i) {
-            const Cell* line = cells_[static_cast<size_t>(top + i)].data() + c1;
+            const Cell* line = cells_[static_cast<size_t>(top + i)].cells.data() + c1;
             for (int k = 0; k < n; ++k) block[static_cast<size_t>(i * n + k)] = line[k].format;
         }
         for (int i = 0; i < rows_in_block; ++i) {
             const int r = top + i;
-            auto& line = cells_[static_cast<size_t>(r)];
+            auto& line = cells_[static_cast<size_t>(r)].cells;
             if (number_rows) {
                 std::string label = std::to_string(r);
                 if (hooks_) hooks_->Text_Writing(r, 0, label);
@@ -701,7 +710,7 @@ void Host_Grid::Sort(int kind) {
     // misses of many rows overlap; the second folds case and reads numbers from cached cells.
     std::vector<Key> keys(static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r) {
-        const std::string& text = cells_[static_cast<size_t>(r)][col].text;
+        const std::string& text = cells_[static_cast<size_t>(r)].cells[col].text;
         Key& k = keys[static_cast<size_t>(r - first)];
         k.text = &text;
         k.row = r;
@@ -744,7 +753,7 @@ void Host_Grid::Sort(int kind) {
         std::reverse(keys.begin(), keys.end());
     else
         Stable_Merge_Sort(keys, less);
-    std::vector<std::vector<Cell>> moved;
+    std::vector<Line> moved;
     std::vector<int> heights;
     moved.reserve(keys.size());
     heights.reserve(keys.size());
@@ -768,9 +777,8 @@ void Host_Grid::Sort(int kind) {
 
 void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
     const auto n = from.size();
-    if (first < 1 || static_cast<size_t>(first) + n > cells_.size())
-        throw Subscript_Out_Of_Range();
-    std::vector<std::vector<Cell>> moved(n);
+    if (first < 1 || static_cast<size_t>(first) + n > cells_.size()) throw Subscript_Out_Of_Range();
+    std::vector<Line> moved(n);  // each record carries its sources
     std::vector<int> heights(n);
     for (size_t i = 0; i < n; ++i) {
         const auto r = static_cast<size_t>(from[i]);
@@ -788,16 +796,60 @@ void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
     Changed();
 }
 
+void Host_Grid::Row_Heights(int first, const std::vector<int>& heights) {
+    if (heights.empty()) return;
+    const auto n = static_cast<int>(heights.size());
+    if (first < 0 || first + n > Rows()) throw Subscript_Out_Of_Range();
+    for (int h : heights)
+        if (h < -1) throw Invalid_Argument("Invalid RowHeight value");
+    long long total = total_row_height_;
+    for (int i = 0; i < n; ++i) {
+        int& height = row_height_[static_cast<size_t>(first + i)];
+        const int wanted = heights[static_cast<size_t>(i)] < 0 ? kDefaultRowHeight
+                                                               : heights[static_cast<size_t>(i)];
+        total += wanted - height;
+        height = wanted;
+    }
+    total_row_height_ = total;
+    Invalidate_Rows_From(first);
+    Changed();
+}
+
+void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even) {
+    if (first >= Rows() || c1 > c2) return;
+    Check_Cell(first, c1);
+    Check_Cell(first, c2);
+    Format_Cache odd_cache, even_cache;
+    auto paint = [&](std::uint32_t old, Color color, Format_Cache& cache) {
+        return cache.Get(old, [&] {
+            Format f = formats_[old];
+            f.has_back = true, f.back = color;
+            return Intern(f);
+        });
+    };
+    bool next_odd = true;
+    for (size_t r = static_cast<size_t>(first); r < cells_.size(); ++r) {
+        if (row_height_[r] < 1) continue;
+        Cell* line = cells_[r].cells.data();
+        for (int c = c1; c <= c2; ++c) {
+            auto& format = line[c].format;
+            format = next_odd ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
+        }
+        next_odd = !next_odd;
+    }
+    Changed();
+}
+
 void Host_Grid::AddItem(std::string_view text, int index) {
     if (index < 0)
         index = Rows();
     else if (index < 1 || index > Rows())
         throw Subscript_Out_Of_Range();
-    std::vector<Cell> line = New_Row();
+    Line line = New_Row();
     size_t start = 0;
-    for (size_t c = 0; c < line.size(); ++c) {
+    for (size_t c = 0; c < line.cells.size(); ++c) {
         size_t tab = text.find('\t', start);
-        line[c].text = std::string(
+        line.cells[c].text = std::string(
             text.substr(start, tab == std::string_view::npos ? text.npos : tab - start));
         if (tab == std::string_view::npos) break;
         start = tab + 1;
@@ -823,17 +875,79 @@ void Host_Grid::RemoveItem(int index) {
 
 void Host_Grid::Clear() {
     if (hooks_) hooks_->Shape_Changing();
-    for (auto& line : cells_)
-        for (auto& cell : line) cell.text.clear();
+    for (auto& line : cells_) {
+        for (auto& cell : line.cells) cell.text.clear();
+        line.sources.reset();
+    }
     Changed();
 }
 
+// --- formula sources -------------------------------------------------------------------
+
+void Host_Grid::Source_Follows_Text(Line& line, int col) {
+    auto& sources = *line.sources;
+    const std::string& text = line.cells[static_cast<size_t>(col)].text;
+    std::erase_if(sources, [&](const Source_Entry& e) { return e.col == col && e.text == text; });
+    if (sources.empty()) line.sources.reset();
+}
+
+const std::string* Host_Grid::Source(int row, int col) const {
+    Check_Cell(row, col);
+    const Line& line = cells_[static_cast<size_t>(row)];
+    if (!line.sources) return nullptr;
+    for (const auto& e : *line.sources)
+        if (e.col == col) return &e.text;
+    return nullptr;
+}
+
+void Host_Grid::Set_Source(int row, int col, std::string text) {
+    Check_Cell(row, col);
+    Line& line = cells_[static_cast<size_t>(row)];
+    if (!line.sources) line.sources = std::make_unique<std::vector<Source_Entry>>();
+    for (auto& e : *line.sources)
+        if (e.col == col) {
+            e.text = std::move(text);
+            return;
+        }
+    line.sources->push_back(Source_Entry{col, std::move(text)});
+}
+
+void Host_Grid::Erase_Source(int row, int col) {
+    Check_Cell(row, col);
+    Line& line = cells_[static_cast<size_t>(row)];
+    if (!line.sources) return;
+    std::erase_if(*line.sources, [col](const Source_Entry& e) { return e.col == col; });
+    if (line.sources->empty()) line.sources.reset();
+}
+
+void Host_Grid::Erase_Sources_Outside(int last_row, int last_col) {
+    for (size_t r = 0; r < cells_.size(); ++r) {
+        Line& line = cells_[r];
+        if (!line.sources) continue;
+        if (static_cast<int>(r) > last_row)
+            line.sources.reset();
+        else
+            std::erase_if(*line.sources,
+                          [last_col](const Source_Entry& e) { return e.col > last_col; });
+        if (line.sources && line.sources->empty()) line.sources.reset();
+    }
+}
+
+size_t Host_Grid::Source_Count() const {
+    size_t n = 0;
+    for (const auto& line : cells_)
+        if (line.sources) n += line.sources->size();
+    return n;
+}
+
 size_t Host_Grid::Memory_Bytes() const {
-    size_t bytes = cells_.capacity() * sizeof(std::vector<Cell>);
+    size_t bytes = cells_.capacity() * sizeof(Line);
     for (const auto& line : cells_) {
-        bytes += line.capacity() * sizeof(Cell);
-        for (const auto& cell : line)
+        bytes += line.cells.capacity() * sizeof(Cell);
+        for (const auto& cell : line.cells)
             if (cell.text.capacity() > std::string().capacity()) bytes += cell.text.capacity() + 1;
+        if (line.sources)
+            for (const auto& e : *line.sources) bytes += sizeof(Source_Entry) + e.text.capacity();
     }
     bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
     bytes +=
@@ -848,7 +962,9 @@ size_t Host_Grid::Memory_Bytes() const {
 
 void Host_Grid::Put_Text(int row, int col, std::string text) {
     Check_Cell(row, col);
-    cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text = std::move(text);
+    Line& line = cells_[static_cast<size_t>(row)];
+    line.cells[static_cast<size_t>(col)].text = std::move(text);
+    if (line.sources) Source_Follows_Text(line, col);
 }
 
 void Host_Grid::Rows_All_Or_Nothing(int n) {

@@ -50,7 +50,9 @@ constexpr std::uint32_t Horizontal_Scroll = 0x00100000;  // bit 20
 // Indices out of range throw Subscript_Out_Of_Range.
 //
 // Storage: one text and one format index per cell; formats are interned, so a million cells
-// with a handful of distinct looks cost little more than their texts.
+// with a handful of distinct looks cost little more than their texts. Beside the texts each
+// row record keeps the formula sources of its cells (only where a source differs from what the
+// cell shows), so inserting, removing or sorting rows carries them at no extra cost.
 class VEKGRID_EXPORT Host_Grid {
   public:
     Host_Grid();
@@ -258,6 +260,12 @@ class VEKGRID_EXPORT Host_Grid {
     // text becomes the row number, in the same pass.
     void Style_Rows(int first, int last, int c1, const std::vector<Cell_Style>& odd,
                     const std::vector<Cell_Style>& even, bool number_rows = false);
+    // Heights of rows first.. first + heights.size() - 1 in one change (one notification).
+    void Row_Heights(int first, const std::vector<int>& heights);
+    // Banding over the rows that show: from row `first` on, each row whose height is not 0
+    // takes the back colour odd, even, odd... over columns c1..c2 (hidden rows are skipped and
+    // do not advance the alternation). One pass, one notification.
+    void Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even);
     // Inserts a row at index (or at the end when index < 0); Tab separates cell texts.
     void AddItem(std::string_view text, int index = -1);
     void RemoveItem(int index);
@@ -312,6 +320,17 @@ class VEKGRID_EXPORT Host_Grid {
     void User_MouseMove(int button, int shift, double x, double y);
     void User_DblClick();
 
+    // Formula sources, kept by row identity: the entry of a cell that has one, else nullptr.
+    // Set_Source stores the text as given (an empty text too); a later TextMatrix put of the
+    // same text drops it, as the cell then shows its source. Erase_Source drops it.
+    const std::string* Source(int row, int col) const;
+    void Set_Source(int row, int col, std::string text);
+    void Erase_Source(int row, int col);
+    // Drops the sources of cells in rows past last_row or columns past last_col.
+    void Erase_Sources_Outside(int last_row, int last_col);
+    // Cells that have a source, over the whole grid.
+    size_t Source_Count() const;
+
     // Memory held by cells and formats, for budgets and benchmarks.
     size_t Memory_Bytes() const;
 
@@ -335,6 +354,15 @@ class VEKGRID_EXPORT Host_Grid {
         std::string text;
         std::uint32_t format = 0;  // index into formats_
     };
+    struct Source_Entry {
+        int col;
+        std::string text;
+    };
+    // One row: its cells and, only when some cell has one, its formula sources.
+    struct Line {
+        std::vector<Cell> cells;
+        std::unique_ptr<std::vector<Source_Entry>> sources;
+    };
     // Old format -> edited format for the last few formats met; a range has few distinct ones,
     // so most cells are edited without building and interning a format.
     class Format_Cache {
@@ -356,7 +384,9 @@ class VEKGRID_EXPORT Host_Grid {
     bool Is_Fixed(int row, int col) const { return row < 1 || col < fixed_cols_; }
     std::uint32_t Intern_Picture(const Picture& picture);
     std::int32_t Intern_Font_Name(const std::string& name);
-    std::vector<Cell> New_Row() const { return std::vector<Cell>(static_cast<size_t>(cols_)); }
+    Line New_Row() const { return Line{std::vector<Cell>(static_cast<size_t>(cols_)), nullptr}; }
+    // Drops the source of (row, col) when it equals the text the cell now shows.
+    void Source_Follows_Text(Line& line, int col);
     void Clamp_Positions();
     // Sum of the heights of rows 0..row-1 (row may equal Rows); extends the lazy prefix sums.
     long long Row_Top(int row) const;
@@ -364,7 +394,7 @@ class VEKGRID_EXPORT Host_Grid {
 
     Grid_Listener* listener_ = nullptr;  // not owned
     Change_Hooks* hooks_ = nullptr;      // not owned
-    std::vector<std::vector<Cell>> cells_;
+    std::vector<Line> cells_;
     std::vector<Format> formats_;
     std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;
     std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none

@@ -31,7 +31,9 @@ Variant vekGRID::Paste_Row() {
     const Undo_Step step(*this);  // one undo step
     const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
                                       [](char c) { return c != '\t'; });
-    if (has_data) {
+    // The header row holds the column titles: with no data row to stand on (the only one was
+    // cut) there is nowhere to paste, and the titles are not written over.
+    if (has_data && grid_.Row() >= 1) {
         const std::vector<std::string> fields = Split(copied_row_text_, '\t');
         // The host sees the row as an array (0, 0..n) and may change it before it is pasted.
         auto data = std::make_shared<Variant_Array>(0, 0, 0, static_cast<int>(fields.size()) - 1);
@@ -46,7 +48,10 @@ Variant vekGRID::Paste_Row() {
                 paste_in_progress_ = true;
                 Ignore_Errors([&] { TextMatrix(row, c, pasted(pasted.Lower(1), c).To_Text()); });
                 paste_in_progress_ = false;
+                // The entry was pasted as typed; a formula column shows its value.
+                Show_Entry_Value(row, c);
             }
+            if (Has_Progress_Columns()) Redraw_Progress_Columns();
         }
     }
     double copied = copied_row_index_, pasted_at = grid_.Row();
@@ -109,8 +114,9 @@ Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
         else
             grid_.RemoveItem(Row_Number);
     });
+    // The removed row took its store entries with it.
     Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
-                         static_cast<std::int32_t>(grid_.Cols() - 1), 0, 0, Row_Number);
+                         static_cast<std::int32_t>(grid_.Cols() - 1));
     if (grid_.Rows() == 1) {
         grid_.Visible(true);
         grid_.Redraw(true);
@@ -129,6 +135,7 @@ Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
         });
         CurrentRow = grid_.Row();
         CurrentCol = grid_.Col();
+        if (Has_Progress_Columns()) Redraw_Progress_Columns();
     }
     updating_grid_ = false;
     grid_.Visible(true);

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "vekgrid/common/errors.h"
 #include "vekgrid/control/vekgrid.h"
 
@@ -7,30 +9,14 @@ namespace {
 constexpr int kShownHeight = 240;
 }
 
-// Odd and even colours over the rows that show; hidden rows do not count.
+// Odd and even colours over the rows that show; hidden rows do not count. One pass over the
+// rows in the grid model, with no selection moved per row.
 void vekGRID::Band_Visible_Rows() {
     const int cols = grid_.Cols();
     if (cols < 2) return;
     const Color odd = static_cast<Color>(row_color_odd_.To_Long());
     const Color even = static_cast<Color>(row_color_even_.To_Long());
-    const bool was_updating = updating_grid_;
-    updating_grid_ = true;
-    const int row = grid_.Row(), col = grid_.Col();
-    Ignore_Errors([&] {
-        grid_.FillStyle(1);
-        int shown = 0;
-        for (int r = 1; r < grid_.Rows(); ++r) {
-            if (grid_.RowHeight(r) < 1) continue;
-            Select(r, 1, r, cols - 1);
-            grid_.CellBackColor(++shown % 2 ? odd : even);
-        }
-    });
-    Ignore_Errors([&] { grid_.FillStyle(0); });
-    Ignore_Errors([&] {
-        grid_.Row(row);
-        grid_.Col(col);
-    });
-    updating_grid_ = was_updating;
+    Ignore_Errors([&] { grid_.Band_Shown_Rows(1, 1, cols - 1, odd, even); });
 }
 
 void vekGRID::Redraw_Progress_Columns() {
@@ -43,7 +29,8 @@ void vekGRID::Redraw_Progress_Columns() {
 
 Variant vekGRID::Hide_All_Rows() {
     grid_.Visible(false);
-    for (int r = 1; r < grid_.Rows(); ++r) grid_.RowHeight(r, 0);
+    if (grid_.Rows() > 1)
+        Ignore_Errors([&] { grid_.Row_Heights(1, std::vector<int>(grid_.Rows() - 1, 0)); });
     grid_.Visible(true);
     Ignore_Errors([&] { Hide_Editors(); });
     return Variant();
@@ -51,7 +38,9 @@ Variant vekGRID::Hide_All_Rows() {
 
 Variant vekGRID::Show_All_Rows() {
     grid_.Visible(false);
-    for (int r = 1; r < grid_.Rows(); ++r) grid_.RowHeight(r, kShownHeight);
+    if (grid_.Rows() > 1)
+        Ignore_Errors(
+            [&] { grid_.Row_Heights(1, std::vector<int>(grid_.Rows() - 1, kShownHeight)); });
     const int row = grid_.Row(), col = grid_.Col();
     Band_Visible_Rows();
     Redraw_Progress_Columns();

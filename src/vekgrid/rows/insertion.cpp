@@ -4,6 +4,7 @@
 #include "vekgrid/common/text.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/formula/math_parser.h"
+#include "vekgrid/formula/text_to_double.h"
 
 namespace vekgrid {
 
@@ -88,6 +89,44 @@ void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
     updating_grid_ = was_updating;
 }
 
+bool vekGRID::Editor_Open() const {
+    if (CurrentRow < 1 || CurrentCol < 1 || CurrentRow >= grid_.Rows() ||
+        CurrentCol >= grid_.Cols())
+        return false;
+    switch (Column_Editor(CurrentCol)) {
+        case TextBox:
+        case ProgressBar:
+        case PopUp:
+            return text_editor_->Visible();
+        case ComboBox:
+            return combo_editor_.Exists(CurrentCol) && combo_editor_(CurrentCol).Visible();
+        default:
+            return false;
+    }
+}
+
+void vekGRID::Show_Entry_Value(int row, int col) {
+    if (!Column_Flag(Col_Attr::Formula, col)) return;
+    Ignore_Errors([&] {
+        std::string entry = Mask_Text(row, col);
+        if (entry.find('=') != std::string::npos) {
+            const auto result =
+                Column_Flag(Col_Attr::Variables, col)
+                    ? Evaluate_Formula(entry, platform_.Messages(), User_Defined_Variable_Array)
+                    : Evaluate_Formula(entry, platform_.Messages());
+            grid_.TextMatrix(row, col, result[0]);
+        } else if (entry.find('-') != std::string::npos && entry.find('-') >= 1) {
+            grid_.TextMatrix(row, col, Convert_Feet_Inches(entry, platform_.Messages()).To_Text());
+        }
+    });
+}
+
+bool vekGRID::Has_Progress_Columns() const {
+    for (int c = 1; c < grid_.Cols() && c <= column_properties_.Upper(2); ++c)
+        if (Column_Editor(c) == ProgressBar) return true;
+    return false;
+}
+
 void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
     const Undo_Step step(*this);  // one undo step
     const bool catchers_hidden = Catchers_Visible();
@@ -122,23 +161,17 @@ void vekGRID::AddItem(const std::string& Item, const Variant& Index) {
         std::int32_t renumber = 0;
         Format_All_Rows(renumber);
     }
+    // The new row brought its own (empty) store entry with it; the rows below kept theirs.
     Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
-                         static_cast<std::int32_t>(grid_.Cols() - 1), index);
-    for (int c = 1; c < static_cast<int>(fields.size()) && c < grid_.Cols(); ++c)
+                         static_cast<std::int32_t>(grid_.Cols() - 1));
+    // The fields are entries as typed: a formula column shows their values, the entries stay.
+    for (int c = 1; c < static_cast<int>(fields.size()) && c < grid_.Cols(); ++c) {
         Ignore_Errors([&] { Set_Mask_Text(index, c, grid_.TextMatrix(index, c)); });
-    // Formulas that may use variables are computed again, as a change of rows may change them.
-    for (int c = 1; c < grid_.Cols(); ++c) {
-        if (!Column_Flag(Col_Attr::Formula, c) || !Column_Flag(Col_Attr::Variables, c)) continue;
-        for (int r = 1; r < grid_.Rows(); ++r) {
-            std::string source = Mask_Text(r, c);
-            if (source.empty()) continue;
-            Ignore_Errors([&] {
-                grid_.TextMatrix(
-                    r, c,
-                    Evaluate_Formula(source, platform_.Messages(), User_Defined_Variable_Array)[0]);
-            });
-        }
+        Show_Entry_Value(index, c);
     }
+    // Formulas that may use variables are computed again, as a change of rows may change them.
+    Recalculate_Variable_Formulas(false);
+    if (Has_Progress_Columns()) Redraw_Progress_Columns();
     Ignore_Errors([&] {
         if (CurrentRow < 1 || CurrentCol < 1) return;
         const auto kind = Column_Editor(CurrentCol);
