@@ -38,6 +38,11 @@ vekColumn Column(const char* title, int width, std::int32_t editor) {
     return column;
 }
 
+// Add_Column copies the description; the temporary may go.
+void Add(vekGRID& grid, vekColumn column) {
+    grid.Add_Column(column);
+}
+
 void Items(vekGRID& grid, const std::vector<std::string>& second) {
     grid.Rows(static_cast<std::int32_t>(second.size()) + 1);
     const char* items[] = {"Studs", "Joists", "Rafters", "Plates"};
@@ -52,7 +57,7 @@ std::vector<Shot> Shots() {
     return {
         {"textbox.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
              vekColumn note = Column("Note", 2200, vekgrid::TextBox);
              g.Add_Column(note);
              Items(g, {"kiln dried", "", "check length", ""});
@@ -60,7 +65,7 @@ std::vector<Shot> Shots() {
          2, 2},
         {"formula.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
              vekColumn length = Column("Length (in)", 2000, vekgrid::TextBox);
              length.Allow_Formula_Input(true);
              length.Allow_User_Defined_Variables(true);
@@ -80,7 +85,7 @@ std::vector<Shot> Shots() {
          3, 2},
         {"combobox.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
              vekColumn size = Column("Size", 2000, vekgrid::ComboBox);
              size.ComboBox_List("2x4,2x6,2x8,2x10");
              g.Add_Column(size);
@@ -89,7 +94,7 @@ std::vector<Shot> Shots() {
          2, 2},
         {"checkbox.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
              vekColumn done = Column("Ordered", 1100, vekgrid::CheckBox);
              done.Cell_Alignment(vekgrid::Center_Align);
              g.Add_Column(done);
@@ -97,7 +102,7 @@ std::vector<Shot> Shots() {
          }},
         {"progressbar.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
              vekColumn bar = Column("Delivered %", 2400, vekgrid::ProgressBar);
              bar.ProgressBar_MinVal(0);
              bar.ProgressBar_MaxVal(100);
@@ -109,17 +114,21 @@ std::vector<Shot> Shots() {
          }},
         {"popup.png",
          [](vekGRID& g, QWidget& popup) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
-             vekColumn species = Column("Species / grade", 2400, vekgrid::PopUp);
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
+             vekColumn species = Column("Species", 2000, vekgrid::PopUp);
              species.PopUp_Form(Variant(std::make_shared<vekgrid::qt::Qt_Pop_Up_Form>(&popup)));
              g.Add_Column(species);
-             Items(g, {"SPF #2", "Douglas fir #1", "SPF #2", "Hem-fir"});
+             // The button sits just right of the cell, over the next column.
+             Add(g, Column("Grade", 1100, vekgrid::TextBox));
+             Items(g, {"SPF", "Douglas fir", "SPF", "Hem-fir"});
+             const char* grades[] = {"#2", "#1", "#2", "Stud"};
+             for (int r = 1; r <= 4; ++r) g.Cell_Text(r, 3, grades[r - 1]);
          },
          2, 2},
         {"divider.png",
          [](vekGRID& g, QWidget&) {
-             g.Add_Column(Column("Item", 1500, vekgrid::TextBox));
-             g.Add_Column(Column("", 120, vekgrid::Divider));
+             Add(g, Column("Item", 1500, vekgrid::TextBox));
+             Add(g, Column("", 120, vekgrid::Divider));
              vekColumn qty = Column("Qty", 900, vekgrid::TextBox);
              qty.Cell_Alignment(vekgrid::Right_Align);
              g.Add_Column(qty);
@@ -157,21 +166,26 @@ int main(int argc, char** argv) {
         for (int r = 0; r < grid.Rows(); ++r) height += grid.RowHeight(r);
         widget.resize(vekgrid::qt::To_Pixels(width) + 4, vekgrid::qt::To_Pixels(height) + 4);
         widget.show();
-        if (shot.edit_row) {
+        widget.activateWindow();
+        // Deferred view syncs and paints run before the editor is placed and before the grab.
+        QTimer::singleShot(100, &app, [&] {
+            if (!shot.edit_row) return;
             grid.GridEditor().Row(shot.edit_row);
             grid.GridEditor().Col(shot.edit_col);
             grid.Shift_Focus_To_Visible_Grideditor();
-        }
-        // Let deferred view syncs and paints run before the grab.
-        QTimer::singleShot(150, &app, [&app] { app.quit(); });
+        });
+        // The grab runs inside the event loop, while the editors show as they would on screen.
+        QTimer::singleShot(250, &app, [&] {
+            const QString path = dir.filePath(shot.file);
+            if (!widget.grab().save(path, "PNG")) {
+                std::cerr << "vekgrid_doc_shots: could not write " << path.toStdString() << '\n';
+                ++failed;
+            } else {
+                std::cout << path.toStdString() << '\n';
+            }
+            app.quit();
+        });
         app.exec();
-        const QString path = dir.filePath(shot.file);
-        if (!widget.grab().save(path, "PNG")) {
-            std::cerr << "vekgrid_doc_shots: could not write " << path.toStdString() << '\n';
-            ++failed;
-        } else {
-            std::cout << path.toStdString() << '\n';
-        }
     }
     return failed ? 1 : 0;
 }
