@@ -8,7 +8,7 @@
 
 namespace vekgrid {
 
-// 32-bit OLE colour: &H00BBGGRR, or &H80000000 plus a system colour index.
+/// 32-bit OLE colour: &H00BBGGRR, or &H80000000 plus a system colour index.
 using Color = std::uint32_t;
 
 namespace Colors {
@@ -22,12 +22,12 @@ constexpr Color Window = 0x80000005;
 constexpr Color Window_Text = 0x80000008;
 }  // namespace Colors
 
-// Alignment codes of the grid: left, centre, right, each vertically centred.
+/// Alignment codes of the grid: left, centre, right, each vertically centred.
 namespace Align {
 constexpr int Left = 1;
 constexpr int Center = 4;
 constexpr int Right = 7;
-constexpr int General = 9;  // the column's alignment decides
+constexpr int General = 9;  ///< the column's alignment decides
 }  // namespace Align
 
 struct VEKGRID_EXPORT Font {
@@ -40,11 +40,11 @@ struct VEKGRID_EXPORT Font {
     bool operator==(const Font&) const = default;
 };
 
-// A small bitmap; pictures are shared and immutable once made.
+/// A small bitmap; pictures are shared and immutable once made.
 struct VEKGRID_EXPORT Image {
     int width = 0;
     int height = 0;
-    std::vector<Color> pixels;  // row-major, width * height
+    std::vector<Color> pixels;  ///< row-major, width * height
     Color At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
 };
 using Picture = std::shared_ptr<const Image>;

@@ -32,12 +32,12 @@ enum Filter_Option : std::int32_t {
     Filter_All = 2
 };
 
-// The grid control a host places on its form. It owns the grid model, the editor widgets laid
-// over it and all of its state; the host reaches everything through this object and hears
-// back through vekGRID_Events.
-//
-// The control's routines are split by subsystem across the source folders (columns/,
-// editing/, rows/...); they all work on the state declared here.
+/// The grid control a host places on its form. It owns the grid model, the editor widgets laid
+/// over it and all of its state; the host reaches everything through this object and hears
+/// back through vekGRID_Events.
+///
+/// The control's routines are split by subsystem across the source folders (columns/,
+/// editing/, rows/...); they all work on the state declared here.
 class VEKGRID_EXPORT vekGRID : private Grid_Listener {
   public:
     // Start-up: the platform must outlive the control.
