@@ -1,11 +1,13 @@
 #include "vekgrid/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -19,49 +21,9 @@
 
 namespace vekgrid::qt {
 
+// System colours come from the palette (colors.cpp); the rest are 0xBBGGRR.
 QColor To_QColor(Color color) {
-    return To_QColor(color, QGuiApplication::palette());
-}
-
-QColor To_QColor(Color color, const QPalette& palette) {
-    if (color & 0x80000000u) {
-        // System colours as the desktop's theme draws them, dark ones included.
-        using P = QPalette;
-        switch (color & 0xFF) {
-            case 0x05:  // window
-                return palette.color(P::Active, P::Base);
-            case 0x08:  // window text
-                return palette.color(P::Active, P::Text);
-            case 0x07:  // menu text
-            case 0x09:  // caption text
-                return palette.color(P::Active, P::WindowText);
-            case 0x0D:  // highlight
-                return palette.color(P::Active, P::Highlight);
-            case 0x0E:  // highlight text
-                return palette.color(P::Active, P::HighlightedText);
-            case 0x12:  // button text
-                return palette.color(P::Active, P::ButtonText);
-            case 0x14:  // 3-D highlight
-                return palette.color(P::Active, P::Light);
-            case 0x15:  // 3-D dark shadow
-                return palette.color(P::Active, P::Shadow);
-            case 0x10:  // button shadow
-                return palette.color(P::Active, P::Mid);
-            case 0x11:  // grey text
-                return palette.color(P::Disabled, P::Text);
-            case 0x0C:  // application workspace
-                return palette.color(P::Active, P::Dark);
-            case 0x17:  // tooltip text
-                return palette.color(P::Active, P::ToolTipText);
-            case 0x18:  // tooltip back
-                return palette.color(P::Active, P::ToolTipBase);
-            case 0x04:  // menu
-            case 0x0B:  // inactive border
-                return palette.color(P::Active, P::Window);
-            default:  // button face and the rest
-                return palette.color(P::Active, P::Button);
-        }
-    }
+    if (color & 0x80000000u) return To_QColor(color, QGuiApplication::palette());
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
 }
@@ -536,6 +498,21 @@ Host_Form* Qt_Platform::Parent_Form() {
     if (!surface_) return nullptr;
     if (!form_) form_ = std::make_unique<Qt_Form>(surface_->window());
     return form_.get();
+}
+
+std::string Qt_Clipboard::Text() const {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->text().toStdString() : std::string();
+}
+
+void Qt_Clipboard::Set_Text(const std::string& text, const std::string& html) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    // Spreadsheets and word processors take the HTML table when offered; editors the text.
+    auto data = std::make_unique<QMimeData>();
+    data->setText(QString::fromStdString(text));
+    if (!html.empty()) data->setHtml(QString::fromStdString(html));
+    clipboard->setMimeData(data.release());  // the clipboard owns it from here
 }
 
 }  // namespace vekgrid::qt
