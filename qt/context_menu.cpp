@@ -1,5 +1,6 @@
 #include "vekgrid/qt/context_menu.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -162,6 +163,9 @@ bool Context_Menu::Open_At_Current_Cell() {
 bool Context_Menu::eventFilter(QObject* watched, QEvent* event) {
     if (watched != viewport_ || event->type() != QEvent::ContextMenu || !enabled_) return false;
     auto& request = static_cast<QContextMenuEvent&>(*event);
+    // The right click may have entered a drop-down cell whose list opened on entry; the menu
+    // is what the person asked for, so the list closes rather than show under it.
+    if (QWidget* open = QApplication::activePopupWidget()) open->close();
     Build(viewport_)->popup(request.globalPos());
     return true;
 }
