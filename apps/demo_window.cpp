@@ -153,6 +153,7 @@ Demo_Window::Demo_Window() {
     prices_.assign(std::begin(kPrices), std::end(kPrices));
     grid_widget_ = new vekgrid::qt::Grid_Widget(this);
     setCentralWidget(grid_widget_);
+    grid_widget_->setContextMenuEnabled(true);
     species_ = new Species_Dialog(this);
     connect(species_, &QDialog::accepted, this, [this] { Species_Chosen(); });
     position_ = new QLabel(this);
@@ -325,6 +326,37 @@ void Demo_Window::Build_Actions() {
     action(
         file, "&Quit", [this] { close(); }, QKeySequence::Quit);
 
+    // The grid answers these keys itself while it has the focus (it claims them before the
+    // menu's shortcuts); the menu names them and serves the mouse.
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    vekgrid::vekGRID& control = grid();
+    action(
+        edit, "&Undo", [&control] { control.Undo(); }, QKeySequence::Undo);
+    action(
+        edit, "&Redo", [&control] { control.Redo(); }, QKeySequence::Redo);
+    edit->addSeparator();
+    action(
+        edit, "Cu&t", [&control] { control.Cut_To_Clipboard(); }, QKeySequence::Cut);
+    action(
+        edit, "&Copy", [&control] { control.Copy_To_Clipboard(); }, QKeySequence::Copy);
+    action(
+        edit, "&Paste", [&control] { control.Paste_From_Clipboard(); }, QKeySequence::Paste);
+    action(
+        edit, "&Delete", [&control] { control.Clear_Selection(); }, QKeySequence::Delete);
+    edit->addSeparator();
+    action(
+        edit, "Fill &down", [&control] { control.Fill_Down(); },
+        QKeySequence(Qt::CTRL | Qt::Key_D));
+    action(
+        edit, "Select &all", [&control] { control.Select_All(); }, QKeySequence::SelectAll);
+    connect(edit, &QMenu::aboutToShow, this, [this, edit] {
+        const bool writable = !grid().ReadOnly();
+        const auto items = edit->actions();
+        items[0]->setEnabled(writable && grid().Can_Undo());
+        items[1]->setEnabled(writable && grid().Can_Redo());
+        for (int i : {3, 5, 6, 8}) items[i]->setEnabled(writable);
+    });
+
     QMenu* data = menuBar()->addMenu("&Data");
     QAction* sort = action(data, "&Sort by current column", [this] { Sort(); });
     QAction* filter = action(
@@ -434,14 +466,29 @@ void Demo_Window::Species_Chosen() {
     Report(QString("Species of row %1 set to %2").arg(popup_row_).arg(choice));
 }
 
+namespace {
+const QString kTabFilter = "Tab-delimited (*.txt *.tsv)";
+const QString kSemicolonFilter = "Semicolon-delimited (*.csv)";
+const QString kCsvFilter = "CSV, comma-separated (*.csv)";
+}  // namespace
+
 void Demo_Window::Open_File() {
+    QString chosen = current_format_ == Format::Csv ? kCsvFilter : kTabFilter;
     const QString path = QFileDialog::getOpenFileName(
-        this, "Open grid", QDir::homePath(), "Grid files (*.txt *.tsv *.csv);;All files (*)");
-    if (!path.isEmpty()) Open_Path(path);
+        this, "Open grid", QDir::homePath(),
+        kTabFilter + ";;" + kSemicolonFilter + ";;" + kCsvFilter + ";;All files (*)", &chosen);
+    if (path.isEmpty()) return;
+    Open_Path(path, chosen == kCsvFilter         ? Format::Csv
+                    : chosen == kSemicolonFilter ? Format::Semicolon
+                                                 : Format::Tab);
 }
 
-bool Demo_Window::Open_Path(const QString& path) {
-    grid().Load_File(QFile::encodeName(path).toStdString());
+bool Demo_Window::Open_Path(const QString& path, Format format) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (format == Format::Csv)
+        grid().Load_Csv(file);
+    else
+        grid().Load_File(file);
     if (grid().Cols() < 2) {
         Report(QString("Could not load %1").arg(path));
         return false;
@@ -449,46 +496,60 @@ bool Demo_Window::Open_Path(const QString& path) {
     Apply_Design();
     grid().Update_User_Defined_Variable_List(Price_Table());
     current_file_ = path;
-    current_semicolon_ = QFileInfo(path).suffix().compare("csv", Qt::CaseInsensitive) == 0;
+    // The grid's own files with a .csv name are its semicolon format.
+    current_format_ = format != Format::Tab ? format
+                      : QFileInfo(path).suffix().compare("csv", Qt::CaseInsensitive) == 0
+                          ? Format::Semicolon
+                          : Format::Tab;
     Report(QString("Loaded %1: %2 rows").arg(QFileInfo(path).fileName()).arg(grid().Rows() - 1));
     return true;
 }
 
 void Demo_Window::Save_File() {
-    const QString tab_filter = "Tab-delimited (*.txt *.tsv)";
-    const QString semicolon_filter = "Semicolon-delimited (*.csv)";
-    QString chosen = current_semicolon_ ? semicolon_filter : tab_filter;
+    QString chosen = current_format_ == Format::Csv         ? kCsvFilter
+                     : current_format_ == Format::Semicolon ? kSemicolonFilter
+                                                            : kTabFilter;
     QString path = QFileDialog::getSaveFileName(
         this, "Save grid",
         current_file_.isEmpty() ? QDir::homePath() + "/takeoff.txt" : current_file_,
-        tab_filter + ";;" + semicolon_filter, &chosen);
+        kTabFilter + ";;" + kSemicolonFilter + ";;" + kCsvFilter, &chosen);
     if (path.isEmpty()) return;
-    const bool semicolon = chosen == semicolon_filter;
-    if (QFileInfo(path).suffix().isEmpty()) path += semicolon ? ".csv" : ".txt";
-    Save_Path(path, semicolon);
+    const Format format = chosen == kCsvFilter         ? Format::Csv
+                          : chosen == kSemicolonFilter ? Format::Semicolon
+                                                       : Format::Tab;
+    if (QFileInfo(path).suffix().isEmpty()) path += format == Format::Tab ? ".txt" : ".csv";
+    Save_Path(path, format);
 }
 
 void Demo_Window::Save() {
     if (current_file_.isEmpty())
         Save_File();
     else
-        Save_Path(current_file_, current_semicolon_);
+        Save_Path(current_file_, current_format_);
 }
 
-bool Demo_Window::Save_Path(const QString& path, bool semicolon) {
+bool Demo_Window::Save_Path(const QString& path, Format format) {
     // The open edit is part of what the person sees: it goes into the grid first.
     if (grid_widget_->isAncestorOf(QApplication::focusWidget())) {
+        const vekgrid::vekGRID::Undo_Step step(grid());
         grid().UserControl_ExitFocus();
         grid().UserControl_EnterFocus();
     }
-    // Write_File is silent on failure, so the file's presence afterwards tells.
-    QFile::remove(path);
-    grid().Write_File(QFile::encodeName(path).toStdString(),
-                      semicolon ? vekgrid::Semi_Colon_Delimited : vekgrid::Tab_Delimited);
-    const bool saved = QFileInfo::exists(path);
+    const std::string file = QFile::encodeName(path).toStdString();
+    bool saved = false;
+    if (format == Format::Csv) {
+        // With a byte-order mark, so spreadsheets read the file as UTF-8.
+        saved = grid().Write_Csv(file, true);
+    } else {
+        // Write_File is silent on failure, so the file's presence afterwards tells.
+        QFile::remove(path);
+        grid().Write_File(file, format == Format::Semicolon ? vekgrid::Semi_Colon_Delimited
+                                                            : vekgrid::Tab_Delimited);
+        saved = QFileInfo::exists(path);
+    }
     if (saved) {
         current_file_ = path;
-        current_semicolon_ = semicolon;
+        current_format_ = format;
     }
     Report(saved ? QString("Saved %1").arg(path) : QString("Could not write %1").arg(path));
     return saved;

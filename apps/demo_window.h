@@ -30,10 +30,16 @@ class Demo_Window : public QMainWindow {
     vekgrid::qt::Grid_Widget& grid_widget() { return *grid_widget_; }
     // Puts the current cell on a formula cell so its editor shows the formula's source.
     void Show_Formula_Editor();
+    // How a file is read and written: the grid's own delimited formats, or CSV as
+    // spreadsheets exchange it (comma, quoted fields, UTF-8 with a byte-order mark).
+    enum class Format { Tab, Semicolon, Csv };
     // Opens a saved grid and gives it back the sheet's design; false when nothing was loaded.
-    bool Open_Path(const QString& path);
+    bool Open_Path(const QString& path, Format format = Format::Tab);
     // Saves to a path (tab- or semicolon-delimited); it becomes the current file.
-    bool Save_Path(const QString& path, bool semicolon);
+    bool Save_Path(const QString& path, bool semicolon) {
+        return Save_Path(path, semicolon ? Format::Semicolon : Format::Tab);
+    }
+    bool Save_Path(const QString& path, Format format);
     // Ctrl+S: the current file once there is one, else Save as.
     void Save();
     const QString& Current_File() const { return current_file_; }
@@ -90,7 +96,7 @@ class Demo_Window : public QMainWindow {
     // The cell whose pop-up button opened the species form.
     int popup_row_ = 0, popup_col_ = 0;
     QString current_file_;
-    bool current_semicolon_ = false;
+    Format current_format_ = Format::Tab;
 };
 
 }  // namespace vekgrid_demo

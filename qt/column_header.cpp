@@ -180,10 +180,15 @@ void Column_Header::Sort(int col) {
     // The click took the person out of the cell: what they typed goes in first (as leaving
     // the control commits it), or the sort would put the editor's text on another row's cell.
     if (control_.Control_Has_Focus()) {
+        const vekGRID::Undo_Step step(control_);
         control_.UserControl_ExitFocus();
         control_.UserControl_EnterFocus();
     }
-    control_.Sort_Grid(static_cast<std::int16_t>(col));
+    {
+        // A step of its own, so Ctrl+Z puts the rows back in their order.
+        const vekGRID::Undo_Step step(control_);
+        control_.Sort_Grid(static_cast<std::int16_t>(col));
+    }
     // The control picks the direction from the data; the result shows which it took.
     const int rows = grid_.Rows();
     if (rows < 3) {
@@ -237,7 +242,9 @@ bool Column_Header::eventFilter(QObject* watched, QEvent* event) {
                 drag_twips_ = grid_.ColWidth(col);
                 return true;
             }
-            if (sort_on_click_) press_title_ = Title_At(pos);
+            // Ctrl+click selects the column (the view does it) instead of sorting.
+            if (sort_on_click_ && !(mouse.modifiers() & Qt::ControlModifier))
+                press_title_ = Title_At(pos);
             return false;
         }
         case QEvent::MouseButtonRelease: {

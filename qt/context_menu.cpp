@@ -1,5 +1,6 @@
 #include "vekgrid/qt/context_menu.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -39,7 +40,49 @@ bool Context_Menu::Can_Add_Row() const {
     return grid_.Cols() > 1 && !control_.ReadOnly();
 }
 
+bool Context_Menu::Can_Copy() const {
+    return control_.Selection().Top_Row > 0;
+}
+
+bool Context_Menu::Can_Cut() const {
+    return Can_Copy() && !control_.ReadOnly();
+}
+
+bool Context_Menu::Can_Paste() const {
+    return Can_Cut() && !control_.Host_Platform().System_Clipboard().Text().empty();
+}
+
+bool Context_Menu::Can_Clear() const {
+    return Can_Cut();
+}
+
+void Context_Menu::Cut() {
+    if (Can_Cut()) control_.Cut_To_Clipboard();
+}
+
+void Context_Menu::Copy() {
+    if (Can_Copy()) control_.Copy_To_Clipboard();
+}
+
+void Context_Menu::Paste() {
+    if (Can_Paste()) control_.Paste_From_Clipboard();
+}
+
+void Context_Menu::Clear() {
+    if (Can_Clear()) control_.Clear_Selection();
+}
+
+void Context_Menu::Undo() {
+    if (Can_Undo()) control_.Undo();
+}
+
+void Context_Menu::Redo() {
+    if (Can_Redo()) control_.Redo();
+}
+
+// The row commands are one undo step each, as their Alt keys are.
 void Context_Menu::Cut_Row() {
+    const vekGRID::Undo_Step step(control_);
     if (Can_Change_Rows()) control_.Cut_Row();
 }
 
@@ -48,15 +91,18 @@ void Context_Menu::Copy_Row() {
 }
 
 void Context_Menu::Paste_Row() {
+    const vekGRID::Undo_Step step(control_);
     if (Can_Paste_Row()) control_.Paste_Row();
 }
 
 void Context_Menu::Insert_Copied_Row() {
+    const vekGRID::Undo_Step step(control_);
     if (Can_Paste_Row()) control_.Insert_Copied_Row();
 }
 
 void Context_Menu::New_Row() {
     // As Alt+N: an empty row under the current one.
+    const vekGRID::Undo_Step step(control_);
     if (Can_Add_Row()) control_.AddItem(" ", Variant(std::int32_t{grid_.Row() + 1}));
 }
 
@@ -64,8 +110,10 @@ void Context_Menu::Delete_Row() {
     if (!Can_Change_Rows()) return;
     if (control_.Host_Platform().Messages().MsgBox("Are you sure you want to delete this row?",
                                                    Msg::Yes_No | Msg::Question | Msg::System_Modal,
-                                                   "Delete Row?") == Msg::Yes)
+                                                   "Delete Row?") == Msg::Yes) {
+        const vekGRID::Undo_Step step(control_);
         control_.Delete_Row(grid_.Row(), true);
+    }
 }
 
 QMenu* Context_Menu::Build(QWidget* parent) {
@@ -115,6 +163,9 @@ bool Context_Menu::Open_At_Current_Cell() {
 bool Context_Menu::eventFilter(QObject* watched, QEvent* event) {
     if (watched != viewport_ || event->type() != QEvent::ContextMenu || !enabled_) return false;
     auto& request = static_cast<QContextMenuEvent&>(*event);
+    // The right click may have entered a drop-down cell whose list opened on entry; the menu
+    // is what the person asked for, so the list closes rather than show under it.
+    if (QWidget* open = QApplication::activePopupWidget()) open->close();
     Build(viewport_)->popup(request.globalPos());
     return true;
 }

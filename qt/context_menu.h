@@ -29,20 +29,20 @@ class Context_Menu : public QObject {
     // Opens the menu over the current cell (the keyboard's menu key); false when it is off.
     bool Open_At_Current_Cell();
 
-    // The range clipboard and the history. The control has neither yet, so these are offered
-    // disabled; each pair is where the control's call goes once it has one.
-    bool Can_Cut() const { return false; }
-    void Cut() {}
-    bool Can_Copy() const { return false; }
-    void Copy() {}
-    bool Can_Paste() const { return false; }
-    void Paste() {}
-    bool Can_Clear() const { return false; }
-    void Clear() {}
-    bool Can_Undo() const { return false; }
-    void Undo() {}
-    bool Can_Redo() const { return false; }
-    void Redo() {}
+    // The range and the history: each acts through the control, as its keys do, and is
+    // enabled only when it would change something.
+    bool Can_Cut() const;  // a range, and the grid not read-only
+    void Cut();
+    bool Can_Copy() const;  // a range
+    void Copy();
+    bool Can_Paste() const;  // text on the clipboard, and the grid not read-only
+    void Paste();
+    bool Can_Clear() const;  // as Cut
+    void Clear();
+    bool Can_Undo() const { return control_.Can_Undo() && !control_.ReadOnly(); }
+    void Undo();
+    bool Can_Redo() const { return control_.Can_Redo() && !control_.ReadOnly(); }
+    void Redo();
 
     // The row commands on the current row.
     bool Can_Copy_Row() const;

@@ -112,10 +112,9 @@ class Cell_Accessible : public QAccessibleInterface, public QAccessibleTableCell
     QList<QAccessibleInterface*> columnHeaderCells() const override;
     QList<QAccessibleInterface*> rowHeaderCells() const override;
     bool isSelected() const override {
-        const Host_Grid* g = Grid();
-        if (!g || row_ == 0 || col_ == 0) return false;
-        return row_ >= std::min(g->Row(), g->RowSel()) && row_ <= std::max(g->Row(), g->RowSel()) &&
-               col_ >= std::min(g->Col(), g->ColSel()) && col_ <= std::max(g->Col(), g->ColSel());
+        // The user's range, as the view draws it.
+        Grid_Widget* w = Widget_Of(view_);
+        return w && row_ >= 1 && col_ >= 1 && w->grid().Is_Selected(row_, col_);
     }
     QAccessibleInterface* table() const override { return parent(); }
 
@@ -138,6 +137,7 @@ class Grid_Accessible : public QAccessibleWidget, public QAccessibleTableInterfa
     ~Grid_Accessible() override { Drop_Cells(); }
 
     Host_Grid& Grid() const { return Widget_Of(view_)->grid().GridEditor(); }
+    vekGRID& Control() const { return Widget_Of(view_)->grid(); }
 
     // The cell interface of grid cell (row, col), made once and kept while it is in use.
     QAccessibleInterface* Cell(int row, int col) const {
@@ -225,19 +225,15 @@ class Grid_Accessible : public QAccessibleWidget, public QAccessibleTableInterfa
         if (QAccessibleInterface* label = Cell(row + 1, 0)) return label->text(QAccessible::Name);
         return {};
     }
-    // The selection: the grid's selected rectangle of data cells.
+    // The selection: the user's range of data cells, as the view draws it.
     struct Range {
         int row1, col1, row2, col2;
         bool empty() const { return row1 > row2 || col1 > col2; }
     };
     Range Selection() const {
-        const Host_Grid& g = Grid();
-        Range r{std::max(1, std::min(g.Row(), g.RowSel())),
-                std::max(1, std::min(g.Col(), g.ColSel())), std::max(g.Row(), g.RowSel()),
-                std::max(g.Col(), g.ColSel())};
-        r.row2 = std::min(r.row2, g.Rows() - 1);
-        r.col2 = std::min(r.col2, g.Cols() - 1);
-        return r;
+        const vekGRID::Cell_Range s = Control().Selection();
+        if (s.Top_Row == 0) return {1, 1, 0, 0};
+        return {s.Top_Row, s.Left_Col, s.Bottom_Row, s.Right_Col};
     }
     int selectedCellCount() const override {
         const Range r = Selection();

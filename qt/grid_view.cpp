@@ -62,6 +62,22 @@ std::vector<Span> Row_Spans(const Host_Grid& grid, int height) {
     return spans;
 }
 
+// The columns drawn in `width` pixels: the fixed ones, then the scrolling ones from LeftCol.
+std::vector<Span> Col_Spans(const Host_Grid& grid, int width) {
+    std::vector<Span> spans;
+    const int cols = grid.Cols(), fixed = std::min(grid.FixedCols(), cols);
+    int x = 0;
+    auto add = [&](int c) {
+        const int w = Px(grid.ColWidth(c));
+        if (w <= 0) return;
+        spans.push_back({c, x, w});
+        x += w;
+    };
+    for (int c = 0; c < fixed; ++c) add(c);
+    for (int c = std::max(grid.LeftCol(), fixed); c < cols && x < width; ++c) add(c);
+    return spans;
+}
+
 }  // namespace
 
 Grid_View::Grid_View(vekGRID& control, QWidget* parent)
@@ -199,6 +215,18 @@ std::pair<int, int> Grid_View::Visible_Rows() const {
     return {first->index, spans.back().index};
 }
 
+std::pair<int, int> Grid_View::Cell_At(QPoint pos) const {
+    auto find = [](const std::vector<Span>& spans, int at) {
+        for (const Span& s : spans)
+            if (at >= s.pos && at < s.pos + s.size) return s.index;
+        return -1;
+    };
+    const int row = find(Row_Spans(grid_, viewport()->height()), pos.y()),
+              col = find(Col_Spans(grid_, viewport()->width()), pos.x());
+    if (row < 0 || col < 0) return {-1, -1};
+    return {row, col};
+}
+
 const QImage& Grid_View::Image_Of(const Picture& picture) {
     auto it = images_.find(picture.get());
     if (it != images_.end()) return it->second.second;
@@ -234,17 +262,8 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     if (!grid_.Visible() || rows == 0 || cols == 0) return;
     const int fixed_cols = std::min(grid_.FixedCols(), cols);
 
-    std::vector<Span> col_spans;
-    int x = 0;
-    auto add_col = [&](int c) {
-        const int w = Px(grid_.ColWidth(c));
-        if (w <= 0) return;
-        col_spans.push_back({c, x, w});
-        x += w;
-    };
-    for (int c = 0; c < fixed_cols; ++c) add_col(c);
-    for (int c = std::max(grid_.LeftCol(), fixed_cols); c < cols && x < area.width(); ++c)
-        add_col(c);
+    const std::vector<Span> col_spans = Col_Spans(grid_, area.width());
+    const int x = col_spans.empty() ? 0 : col_spans.back().pos + col_spans.back().size;
     const std::vector<Span> row_spans = Row_Spans(grid_, area.height());
     const int y = row_spans.empty() ? 0 : row_spans.back().pos + row_spans.back().size;
 
@@ -260,24 +279,30 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
     const int box_w = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this),
               box_h = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
 
-    const int row1 = std::min(grid_.Row(), grid_.RowSel()),
-              row2 = std::max(grid_.Row(), grid_.RowSel());
-    const int col1 = std::min(grid_.Col(), grid_.ColSel()),
-              col2 = std::max(grid_.Col(), grid_.ColSel());
-    const bool range = row1 != row2 || col1 != col2;
-    const bool highlight =
-        range && (grid_.HighLight() == 1 || (grid_.HighLight() == 2 && hasFocus()));
-
+    // The user's range, never the control's own select-then-format work. It is drawn in the
+    // theme's highlight blended over each cell's colour, so coloured cells stay recognisable;
+    // the current cell keeps its own look, as in a spreadsheet.
+    const vekGRID::Cell_Range sel = control_.Selection();
+    const bool range =
+        sel.Top_Row > 0 && (sel.Top_Row != sel.Bottom_Row || sel.Left_Col != sel.Right_Col);
+    const QColor mark = theme.color(QPalette::Active, QPalette::Highlight),
+                 mark_text = theme.color(QPalette::Active, QPalette::HighlightedText);
+    auto blend = [&mark](const QColor& back) {
+        constexpr int kMark = 160;  // of 256: enough to read as selected, not enough to hide
+        auto mix = [](int a, int b) { return (a * (256 - kMark) + b * kMark) / 256; };
+        return QColor(mix(back.red(), mark.red()), mix(back.green(), mark.green()),
+                      mix(back.blue(), mark.blue()));
+    };
     for (const Span& rs : row_spans) {
         for (size_t ci = 0; ci < col_spans.size(); ++ci) {
             const Span& cs = col_spans[ci];
             const QRect cell(cs.pos, rs.pos, cs.size, rs.size);
             const Host_Grid::Cell_Look look = grid_.Look(rs.index, cs.index);
-            const bool fixed = rs.index == 0 || cs.index < fixed_cols;
-            const bool selected = highlight && !fixed && rs.index >= row1 && rs.index <= row2 &&
-                                  cs.index >= col1 && cs.index <= col2 &&
+            const bool selected = range && rs.index >= sel.Top_Row && rs.index <= sel.Bottom_Row &&
+                                  cs.index >= sel.Left_Col && cs.index <= sel.Right_Col &&
                                   !(rs.index == grid_.Row() && cs.index == grid_.Col());
-            painter.fillRect(cell, To_QColor(selected ? grid_.BackColorSel() : look.back));
+            const QColor back = selected ? blend(To_QColor(look.back)) : To_QColor(look.back);
+            painter.fillRect(cell, back);
             if (check_box[ci] && rs.index >= 1) {
                 const std::string& value = grid_.TextMatrix(rs.index, cs.index);
                 if (value != "0" && value != "1") continue;
@@ -310,7 +335,7 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
                 const int wrap = grid_.WordWrap() && rs.size >= 2 * last_line_height_
                                      ? static_cast<int>(Qt::TextWordWrap)
                                      : 0;
-                QColor pen = To_QColor(selected ? grid_.ForeColorSel() : look.fore);
+                QColor pen = selected ? Readable_On(mark_text, back) : To_QColor(look.fore);
                 // The column frozen while scrolling is greyed to tell it apart; it must stay
                 // readable on its cells' colours, light or dark.
                 if (rs.index >= 1 && cs.index >= 1 && cs.index < fixed_cols)
@@ -385,14 +410,87 @@ void Grid_View::mousePressEvent(QMouseEvent* event) {
     const double x = event->position().x() * kTwipsPerPixel,
                  y = event->position().y() * kTwipsPerPixel;
     const int shift = Shift_Code(event->modifiers());
+    // Shift+click extends the range from the current cell as it was before the click.
+    const int from_row = grid_.Row(), from_col = grid_.Col();
     grid_.User_MouseMove(0, shift, x, y);
     if (event->button() == Qt::LeftButton)
         control_.Window_Message(grid_.hWnd(), kLeftButtonDown, 0);
     grid_.User_MouseDown(Button_Code(event->button()), shift, x, y);
+    drag_ = Drag::None;
+    if (event->button() != Qt::LeftButton) return;
+    const auto [row, col] = Cell_At(event->position().toPoint());
+    if (row < 0 || grid_.Cols() < 2 || grid_.Rows() < 2) return;
+    if (row >= 1 && col == 0) {
+        // A row label selects its row; a drag over the labels, the rows passed.
+        anchor_row_ = event->modifiers() & Qt::ShiftModifier ? from_row : row;
+        control_.Select_Rows(anchor_row_, row);
+        drag_ = Drag::Rows;
+    } else if (row == 0 && col >= 1 && (event->modifiers() & Qt::ControlModifier)) {
+        // A plain click on a title may sort; with Ctrl it selects the column.
+        anchor_col_ = col;
+        control_.Select_Cols(col, col);
+        drag_ = Drag::Cols;
+    } else if (row >= 1 && col >= 1) {
+        if (event->modifiers() & Qt::ShiftModifier) {
+            anchor_row_ = from_row, anchor_col_ = from_col;
+            control_.Select_Range(anchor_row_, anchor_col_, row, col);
+        } else {
+            anchor_row_ = grid_.Row(), anchor_col_ = grid_.Col();
+        }
+        drag_ = Drag::Cells;
+    }
+    viewport()->update();
+}
+
+void Grid_View::Drag_To(QPoint pos) {
+    // Past an edge the window scrolls a step for each move, so a drag reaches rows and
+    // columns out of view; pressing on is enough, no timer runs.
+    const QRect area = viewport()->rect();
+    const int header = grid_.Rows() > 0 ? Px(grid_.RowHeight(0)) : 0;
+    if (drag_ != Drag::Cols) {
+        if (pos.y() >= area.height() && grid_.TopRow() < Last_Top_Row())
+            grid_.TopRow(grid_.Next_Shown_Row(grid_.TopRow() + 1));
+        else if (pos.y() < header && grid_.TopRow() > 1)
+            grid_.TopRow(grid_.TopRow() - 1);
+    }
+    if (drag_ != Drag::Rows) {
+        if (pos.x() >= area.width() && grid_.LeftCol() < Last_Left_Col())
+            grid_.LeftCol(grid_.LeftCol() + 1);
+        else if (pos.x() < 0 && grid_.LeftCol() > grid_.FixedCols())
+            grid_.LeftCol(grid_.LeftCol() - 1);
+    }
+    // The cell under the pointer, or the nearest one inside the window.
+    const QPoint inside(std::clamp(pos.x(), 0, std::max(0, area.width() - 1)),
+                        std::clamp(pos.y(), header, std::max(header, area.height() - 1)));
+    auto [row, col] = Cell_At(inside);
+    if (row < 0) {
+        // Below the last row or right of the last column: the last ones drawn.
+        const std::vector<Span> rows = Row_Spans(grid_, area.height()),
+                                cols = Col_Spans(grid_, area.width());
+        if (rows.empty() || cols.empty()) return;
+        row = inside.y() >= rows.back().pos ? rows.back().index : rows.front().index;
+        col = inside.x() >= cols.back().pos ? cols.back().index : cols.front().index;
+    }
+    row = std::max(row, 1), col = std::max(col, 1);
+    switch (drag_) {
+        case Drag::Cells:
+            control_.Select_Range(anchor_row_, anchor_col_, row, col);
+            break;
+        case Drag::Rows:
+            control_.Select_Rows(anchor_row_, row);
+            break;
+        case Drag::Cols:
+            control_.Select_Cols(anchor_col_, col);
+            break;
+        case Drag::None:
+            return;
+    }
+    viewport()->update();
 }
 
 void Grid_View::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    drag_ = Drag::None;
     grid_.User_Click(event->position().x() * kTwipsPerPixel,
                      event->position().y() * kTwipsPerPixel);
 }
@@ -405,6 +503,8 @@ void Grid_View::mouseMoveEvent(QMouseEvent* event) {
     grid_.User_MouseMove(Button_Code(event->buttons()), Shift_Code(event->modifiers()),
                          event->position().x() * kTwipsPerPixel,
                          event->position().y() * kTwipsPerPixel);
+    if (drag_ != Drag::None && (event->buttons() & Qt::LeftButton))
+        Drag_To(event->position().toPoint());
 }
 
 void Grid_View::wheelEvent(QWheelEvent* event) {

@@ -29,6 +29,9 @@ class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
     void Paint(QPainter& painter, const QRect& area);
     // The first and last data rows drawn at the current scroll position (0, 0 when none).
     std::pair<int, int> Visible_Rows() const;
+    // The row and column drawn under a point of the viewport, header and labels included;
+    // -1, -1 off the cells.
+    std::pair<int, int> Cell_At(QPoint pos) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +44,12 @@ class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // What a press with the left button started: a drag over cells or over row labels
+    // extends the range from the cell or row pressed.
+    enum class Drag { None, Cells, Rows, Cols };
+    // Extends the range being dragged to the cell under `pos`, scrolling a step when the
+    // pointer is past an edge of the window.
+    void Drag_To(QPoint pos);
     void Schedule_Sync();
     // Widens column 0 to the widest row label in the window.
     void Fit_Label_Column();
@@ -65,6 +74,8 @@ class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
     QFont last_qfont_;
     int last_line_height_ = 0;
     bool have_font_ = false;
+    Drag drag_ = Drag::None;
+    int anchor_row_ = 0, anchor_col_ = 0;
 };
 
 }  // namespace vekgrid::qt

@@ -146,8 +146,12 @@ void Grid_Widget::Focus_Changed(QWidget* old, QWidget* now) {
     const bool was = Inside(old), is = Inside(now);
     if (!was && is) control_->UserControl_EnterFocus();
     // Only a move to another widget of the same window is the control losing the focus; a
-    // message box or another window taking it leaves the edit open, as on the desktop.
-    if (was && !is && now && now->window() == window()) control_->UserControl_ExitFocus();
+    // message box or another window taking it leaves the edit open, as on the desktop. The
+    // edit it commits is a step of the history like any other.
+    if (was && !is && now && now->window() == window()) {
+        const vekGRID::Undo_Step step(*control_);
+        control_->UserControl_ExitFocus();
+    }
 }
 
 void Grid_Widget::Fit() {
@@ -176,6 +180,18 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
             auto& key = static_cast<QKeyEvent&>(*event);
             // F4 opens and closes the cell's list or form: the control's, not a drop-down's.
             if (key.key() == Qt::Key_F4 && key.modifiers() == Qt::NoModifier) {
+                event->accept();
+                return true;
+            }
+            // The range and history keys are the control's while it has the focus, before a
+            // host's menu shortcuts; an editor still gets those the control leaves to it.
+            const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+            const bool edit_key =
+                (mods == Qt::ControlModifier && key.key() < 128 &&
+                 std::string_view("CXVZYAD").find(char(key.key())) != std::string_view::npos) ||
+                (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_Z) ||
+                (mods == Qt::NoModifier && key.key() == Qt::Key_Delete);
+            if (edit_key) {
                 event->accept();
                 return true;
             }

@@ -1,12 +1,14 @@
 #include "vekgrid/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -20,8 +22,11 @@
 
 namespace vekgrid::qt {
 
+// System colours come from the palette (colors.cpp); the rest are 0xBBGGRR.
 QColor To_QColor(Color color) {
-    return To_QColor(color, QGuiApplication::palette());
+    if (color & 0x80000000u) return To_QColor(color, QGuiApplication::palette());
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
 }
 
 QFont To_QFont(const Font& font) {
@@ -516,6 +521,21 @@ Host_Form* Qt_Platform::Parent_Form() {
     if (!surface_) return nullptr;
     if (!form_) form_ = std::make_unique<Qt_Form>(surface_->window());
     return form_.get();
+}
+
+std::string Qt_Clipboard::Text() const {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->text().toStdString() : std::string();
+}
+
+void Qt_Clipboard::Set_Text(const std::string& text, const std::string& html) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    // Spreadsheets and word processors take the HTML table when offered; editors the text.
+    auto data = std::make_unique<QMimeData>();
+    data->setText(QString::fromStdString(text));
+    if (!html.empty()) data->setHtml(QString::fromStdString(html));
+    clipboard->setMimeData(data.release());  // the clipboard owns it from here
 }
 
 }  // namespace vekgrid::qt

@@ -92,6 +92,13 @@ class VEKGRID_QT_EXPORT Qt_Form : public Host_Form, public QObject {
     QPointer<QWidget> window_;
 };
 
+// The system clipboard through QClipboard: plain text, and the cells as text/html beside it.
+class VEKGRID_QT_EXPORT Qt_Clipboard final : public Clipboard {
+  public:
+    std::string Text() const override;
+    void Set_Text(const std::string& text, const std::string& html) override;
+};
+
 // The platform on Qt Widgets: the control's widgets become children of `surface`, the widget
 // the control is drawn on, with positions converted from twips.
 class VEKGRID_QT_EXPORT Qt_Platform : public Platform {
@@ -109,6 +116,7 @@ class VEKGRID_QT_EXPORT Qt_Platform : public Platform {
     Qt_Message_Box& Qt_Messages() { return messages_; }
     const Text_Metrics& Metrics() const override { return metrics_; }
     Window_Registry& Windows() override { return windows_; }
+    Clipboard& System_Clipboard() override { return clipboard_; }
 
     // "{DOWN 3}", "{ENTER}", "~", "+{TAB}" or plain characters, posted to the focused widget.
     void Send_Keys(const std::string& keys) override;
@@ -160,6 +168,7 @@ class VEKGRID_QT_EXPORT Qt_Platform : public Platform {
     QObject context_;  // owns the signal connections
     Qt_Message_Box messages_;
     Qt_Text_Metrics metrics_;
+    Qt_Clipboard clipboard_;
     Window_Registry windows_;
     std::unique_ptr<Qt_Form> form_;
     std::unordered_map<const QObject*, Widget*> by_qt_;

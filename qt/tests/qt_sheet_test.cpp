@@ -451,7 +451,7 @@ TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
         return nullptr;
     };
     EXPECT_EQ(state(menu),
-              (Lines{"-Cut", "-Copy", "-Paste", "-Delete", "+Cut row", "+Copy row", "-Paste row",
+              (Lines{"+Cut", "+Copy", "-Paste", "+Delete", "+Cut row", "+Copy row", "-Paste row",
                      "-Insert copied row", "+New row", "+Delete row", "-Undo", "-Redo"}));
     find(menu, "Copy row")->trigger();
     menu->close();
@@ -485,7 +485,7 @@ TEST_F(Qt_Sheet_Test, ContextMenuOffersWhatCanActOnTheRowUnderThePointer) {
     menu = Open_Menu(1, 1);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(state(menu),
-              (Lines{"-Cut", "-Copy", "-Paste", "-Delete", "-Cut row", "+Copy row", "-Paste row",
+              (Lines{"-Cut", "+Copy", "-Paste", "-Delete", "-Cut row", "+Copy row", "-Paste row",
                      "-Insert copied row", "-New row", "-Delete row", "-Undo", "-Redo"}));
     menu->close();
     Settle();

@@ -26,8 +26,13 @@ void vekGRID::UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
     } heading_reset{move_heading_};
 
     if ((CurrentRow == 0 || CurrentCol == 0) && (grid_.Rows() == 1 || grid_.Cols() == 1)) return;
-    if (Sheet_Key(KeyCode, Shift)) return;  // range, clipboard, fill, undo
-    const Undo_Step step(*this);           // all the key does is one undo step
+    // Range, clipboard, fill, undo: a key used here is used up, so a front end does not hand
+    // it on to the focused editor as well.
+    if (Sheet_Key(KeyCode, Shift)) {
+        KeyCode = 0;
+        return;
+    }
+    const Undo_Step step(*this);  // all the key does is one undo step
     const int key = KeyCode;
     // Screen keys: what a person reaches for besides the arrows.
     if ((key == kF4 && Shift == 0) || (key == kDown && Shift == kAlt) ||
