@@ -81,12 +81,17 @@ void Undo_Journal::Text_Writing(int row, int col, const std::string& text) {
     open_.strings.push_back(now);
 }
 
+// Inside the grid the stored source itself is kept (or that there was none), as a cell
+// without one shows its own text; entries outside the grid are kept as they read.
 void Undo_Journal::Source_Writing(int row, int col, const std::string& text) {
     if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
-    const std::string& now = mask_.Get(row, col);
-    if (now == text || !Recording()) return;
-    open_.ops.push_back({Kind::Source, row, col, static_cast<std::uint32_t>(open_.strings.size())});
-    open_.strings.push_back(now);
+    const bool in_grid = row < grid_.Rows() && col < grid_.Cols();
+    const std::string* stored = in_grid ? grid_.Source(row, col) : nullptr;
+    if (!in_grid && mask_.Get(row, col) == text) return;
+    if (!Recording()) return;
+    const Kind kind = in_grid && !stored ? Kind::No_Source : Kind::Source;
+    open_.ops.push_back({kind, row, col, static_cast<std::uint32_t>(open_.strings.size())});
+    open_.strings.push_back(in_grid ? (stored ? *stored : std::string()) : mask_.Get(row, col));
 }
 
 void Undo_Journal::Row_Inserted(int index) {
@@ -170,17 +175,31 @@ void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
         case Kind::Text: {
             std::string& kept = step.strings[op.payload];
             std::string now = grid_.TextMatrix(op.a, op.b);
-            grid_.TextMatrix(op.a, op.b, std::move(kept));
+            // The source is put back by its own step, so the text must not drop it here.
+            grid_.Restore_Text(op.a, op.b, std::move(kept));
             kept = std::move(now);
             replay.cells.push_back({op.a, op.b});
             break;
         }
-        case Kind::Source: {
+        case Kind::Source:
+        case Kind::No_Source: {
             if (op.a > mask_.Rows() || op.b > mask_.Cols()) break;
             std::string& kept = step.strings[op.payload];
-            std::string now = mask_.Get(op.a, op.b);
-            mask_.Set(op.a, op.b, std::move(kept));
-            kept = std::move(now);
+            if (op.a < grid_.Rows() && op.b < grid_.Cols()) {
+                const std::string* stored = grid_.Source(op.a, op.b);
+                std::string now = stored ? *stored : std::string();
+                const bool had = op.kind == Kind::Source;
+                op.kind = stored ? Kind::Source : Kind::No_Source;
+                if (had)
+                    grid_.Set_Source(op.a, op.b, std::move(kept));
+                else
+                    grid_.Erase_Source(op.a, op.b);
+                kept = std::move(now);
+            } else {
+                std::string now = mask_.Get(op.a, op.b);
+                mask_.Set(op.a, op.b, std::move(kept));
+                kept = std::move(now);
+            }
             replay.cells.push_back({op.a, op.b});
             break;
         }

@@ -76,7 +76,8 @@ class Undo_Journal final : public Change_Hooks {
     void Shape_Changing() override;
 
   private:
-    enum class Kind : std::uint8_t { Text, Source, Insert, Remove, Permute };
+    // Source: a stored source (or an entry outside the grid); No_Source: the cell had none.
+    enum class Kind : std::uint8_t { Text, Source, No_Source, Insert, Remove, Permute };
     // a, b: row and column, or the row index; payload: index into the step's strings, rows or
     // permutations.
     struct Op {

@@ -32,19 +32,27 @@ const std::string& Equation_Mask::Get(int row, int col) const {
 
 void Equation_Mask::Set(int row, int col, std::string text, bool keep) {
     Check(row, col);
-    // The undo history keeps the entry as it was (Get), wherever it is stored.
-    if (hooks_) hooks_->Source_Writing(row, col, text);
     if (!In_Grid(row, col)) {
+        if (hooks_) hooks_->Source_Writing(row, col, text);
         if (text.empty())
             outside_.erase({row, col});
         else
             outside_[{row, col}] = std::move(text);
         return;
     }
-    if (!keep && text == grid_.TextMatrix(row, col))
+    // The undo history hears of every change of what is stored, not only of the entry: a
+    // source kept equal to its cell must come back as kept, or the value written next over
+    // the cell would replace the entry when redone.
+    const std::string* stored = grid_.Source(row, col);
+    if (!keep && text == grid_.TextMatrix(row, col)) {
+        if (!stored) return;
+        if (hooks_) hooks_->Source_Writing(row, col, text);
         grid_.Erase_Source(row, col);
-    else
+    } else {
+        if (stored && *stored == text) return;
+        if (hooks_) hooks_->Source_Writing(row, col, text);
         grid_.Set_Source(row, col, std::move(text));
+    }
 }
 
 void Equation_Mask::Resize(int rows, int cols, int insert_row, int insert_col, int delete_row,

@@ -255,6 +255,15 @@ void Host_Grid::LeftCol(int c) {
 
 // --- texts ----------------------------------------------------------------------------
 
+// A text equal to the cell's source drops the source (the cell now shows it): the history
+// hears of that too, so putting the old text back also brings the source back.
+void Host_Grid::Hear_Text(const Line& line, int row, int col, const std::string& text) {
+    hooks_->Text_Writing(row, col, text);
+    if (!line.sources) return;
+    for (const auto& e : *line.sources)
+        if (e.col == col && e.text == text) hooks_->Source_Writing(row, col, text);
+}
+
 const std::string& Host_Grid::TextMatrix(int row, int col) const {
     Check_Cell(row, col);
     return cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
@@ -262,10 +271,16 @@ const std::string& Host_Grid::TextMatrix(int row, int col) const {
 
 void Host_Grid::TextMatrix(int row, int col, std::string text) {
     Check_Cell(row, col);
-    if (hooks_) hooks_->Text_Writing(row, col, text);
     Line& line = cells_[static_cast<size_t>(row)];
+    if (hooks_) Hear_Text(line, row, col, text);
     line.cells[static_cast<size_t>(col)].text = std::move(text);
     if (line.sources) Source_Follows_Text(line, col);
+    Changed();
+}
+
+void Host_Grid::Restore_Text(int row, int col, std::string text) {
+    Check_Cell(row, col);
+    cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text = std::move(text);
     Changed();
 }
 
@@ -281,8 +296,8 @@ void Host_Grid::Text(const std::string& text) {
     }
     for (int r = std::min(row_, row_sel_); r <= std::max(row_, row_sel_); ++r)
         for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c) {
-            if (hooks_) hooks_->Text_Writing(r, c, text);
             Line& line = cells_[static_cast<size_t>(r)];
+            if (hooks_) Hear_Text(line, r, c, text);
             line.cells[static_cast<size_t>(c)].text = text;
             if (line.sources) Source_Follows_Text(line, c);
         }

@@ -324,6 +324,9 @@ class VEKGRID_EXPORT Host_Grid {
     // Set_Source stores the text as given (an empty text too); a later TextMatrix put of the
     // same text drops it, as the cell then shows its source. Erase_Source drops it.
     const std::string* Source(int row, int col) const;
+    // Puts a cell's text back as it was, leaving its source stored as it is and telling no
+    // hooks (an undo history replaying what it kept).
+    void Restore_Text(int row, int col, std::string text);
     void Set_Source(int row, int col, std::string text);
     void Erase_Source(int row, int col);
     // Drops the sources of cells in rows past last_row or columns past last_col.
@@ -387,6 +390,7 @@ class VEKGRID_EXPORT Host_Grid {
     Line New_Row() const { return Line{std::vector<Cell>(static_cast<size_t>(cols_)), nullptr}; }
     // Drops the source of (row, col) when it equals the text the cell now shows.
     void Source_Follows_Text(Line& line, int col);
+    void Hear_Text(const Line& line, int row, int col, const std::string& text);
     void Clamp_Positions();
     // Sum of the heights of rows 0..row-1 (row may equal Rows); extends the lazy prefix sums.
     long long Row_Top(int row) const;
