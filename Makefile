@@ -51,9 +51,11 @@ asan:
 # libFuzzer targets, a short run of each over its seed corpus in fuzz/corpus/.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 12
+# Runs per target: a fixed count, so CI replays exactly what a developer ran; 0 runs by time.
+FUZZ_RUNS ?= 3000
 fuzz:
 	@./scripts/install-deps.sh $(SAN_PACKAGES)
-	@./fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_TIME) $(JOBS)
+	@./fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_TIME) $(JOBS) $(FUZZ_RUNS)
 
 # Debian packages libvekgrid0, libvekgrid-dev, libvekgrid-qt0, libvekgrid-qt-dev in $(DEB_OUT).
 DEB_OUT ?= build-deb
