@@ -57,8 +57,8 @@ TEST_F(Overlay_Test, RowColourKeepsCheckBoxDigitsUnseen) {
     EXPECT_EQ(look.fore, look.back) << "the stored 1 is drawn in the back colour";
     EXPECT_EQ(grid().Look(2, 1).back, 0x80FFFFu);
     EXPECT_NE(grid().Look(2, 1).fore, look.back) << "text cells keep their text colour";
-    EXPECT_EQ(grid().Row(), 2);
-    EXPECT_EQ(grid().Col(), 1) << "the current cell is left at the row's first column";
+    EXPECT_EQ(grid().Row(), 0);
+    EXPECT_EQ(grid().Col(), 0) << "the current cell is put back";
 }
 
 TEST_F(Overlay_Test, PopUpButtonIsASmallSquareRightOfTheCellAndBlinksAnArrow) {

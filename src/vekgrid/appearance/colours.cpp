@@ -34,6 +34,7 @@ void vekGRID::Format_Cell(int row1, int col1, int row2, int col2, bool fill, For
     updating_grid_ = was_updating;
     grid_.Visible(was_visible);
     grid_.Redraw(redraw);
+    Resettle_Editor();  // the cell being edited may be blocked now
 }
 
 void vekGRID::Put_Cell_Font(const Font& font) {
@@ -45,7 +46,12 @@ void vekGRID::Put_Cell_Font(const Font& font) {
     grid_.CellFontUnderline(font.underline);
 }
 
+// Unlike the cell operations this short form has no steps to put the current cell back, which
+// leaves the grid's current cell on the coloured row while the editor, and what the person is
+// typing, stays on its own cell: the next commit or move would work on a cell nobody chose.
+// The current cell is put back like the others do; the colours are the same.
 void vekGRID::Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn) {
+    const int row = grid_.Row(), col = grid_.Col();
     const bool was_updating = updating_grid_;
     updating_grid_ = true;
     Ignore_Errors([&] {
@@ -67,8 +73,10 @@ void vekGRID::Row_Color(double RowNumber, const Variant& RowColor, bool ColorFir
             grid_.CellForeColor(static_cast<Color>(RowColor.To_Long()));
         });
     }
-    if (check_boxes) Ignore_Errors([&] { grid_.Col(ColorFirstColumn ? 0 : 1); });
+    Ignore_Errors([&] { grid_.Col(col); });
+    Ignore_Errors([&] { grid_.Row(row); });
     updating_grid_ = was_updating;
+    Resettle_Editor();  // the cell being edited may be blocked now
 }
 
 void vekGRID::Set_Cell_Color(double Row, double Column, Color Cell_Color) {

@@ -26,6 +26,8 @@ std::pair<int, int> Measure(Host_Grid& grid, Text_Box& box, const Text_Metrics& 
 void vekGRID::Wrap_Cells(const std::vector<std::pair<int, int>>& cells, bool extra_line) {
     grid_.WordWrap(true);
     const int row = grid_.Row(), col = grid_.Col();
+    // Painting pauses for the pass and comes back as the host had it.
+    const bool was_visible = grid_.Visible(), redraw = grid_.Redraw();
     grid_.Visible(false);
     grid_.Redraw(false);
     updating_grid_ = true;
@@ -39,8 +41,8 @@ void vekGRID::Wrap_Cells(const std::vector<std::pair<int, int>>& cells, bool ext
                 grid_.RowHeight(r, (lines + (extra_line ? 1 : 0)) * line_height);
         });
     }
-    grid_.Visible(true);
-    grid_.Redraw(true);
+    grid_.Visible(was_visible);
+    grid_.Redraw(redraw);
     Ignore_Errors([&] { grid_.Row(row); });
     Ignore_Errors([&] { grid_.Col(col); });
     updating_grid_ = false;

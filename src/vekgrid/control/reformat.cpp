@@ -12,7 +12,7 @@ Color As_Color(const Variant& v) {
 // Restores the normal look of the whole grid: header, banding and each column's own format.
 void vekGRID::Reformat_Grid() {
     updating_grid_ = true;
-    const bool was_visible = grid_.Visible();
+    const bool was_visible = grid_.Visible(), redraw = grid_.Redraw();
     grid_.Visible(false);
     grid_.Redraw(false);
     const int col = grid_.Col(), row = grid_.Row();
@@ -85,7 +85,7 @@ void vekGRID::Reformat_Grid() {
     Ignore_Errors([&] { grid_.Row(row); });
     if (was_visible) grid_.Visible(true);
     updating_grid_ = false;
-    grid_.Redraw(true);
+    grid_.Redraw(redraw);  // as the host had it
 }
 
 }  // namespace vekgrid

@@ -21,10 +21,11 @@ vekGRID::vekGRID(Platform& platform)
       text_editor_(platform.Create_Text_Box("TextEditor")),
       // Members of the widget arrays start hidden, as loaded array members do; each column's
       // activation shows its own.
-      combo_editor_([&platform](int index) {
+      combo_editor_([this, &platform](int index) {
           auto combo = platform.Create_Combo_Box("ComboEditor(" + std::to_string(index) + ")");
           combo->Visible(false);
           combo->Height(kEditorHeight);
+          combo->On_Click = [this] { combo_picked_for_unlisted_.reset(); };  // a real choice
           return combo;
       }),
       popup_editor_([this, &platform](int index) {

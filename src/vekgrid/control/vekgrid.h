@@ -497,6 +497,8 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
 
     // Editor placement by kind, on entry.
     void Enter_Combo_Cell(int k);
+    // What the drop-down of column k puts into the current cell when it is left.
+    std::string Combo_Choice(int k);
     void Enter_PopUp_Cell(int k);
     bool Usable(int row, int col) const;
     void Key_Right();
@@ -674,6 +676,9 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     double copied_row_index_ = 0;
     bool paste_in_progress_ = false;
     double combo_list_position_ = 0;
+    // The item the entry picked by itself for a cell text not in the list; leaving with it
+    // still picked leaves the cell as it was.
+    std::optional<std::string> combo_picked_for_unlisted_;
     double mouse_x_ = 0, mouse_y_ = 0;
     // Kept only for the property bag.
     Variant current_cell_data_ = Variant(std::int16_t{0});
@@ -697,6 +702,10 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::optional<std::pair<int, int>> Landing(int row, int col, Heading heading) const;
     // The grid rests where no editor can be: editors hidden, CurrentRow and CurrentCol 0.
     void No_Active_Editor();
+    // After a host call that moved the grid's current cell or blocked the cell being edited:
+    // what was typed goes into its own cell, and the editor follows the grid's current cell
+    // without moving it, or goes when that cell takes none.
+    void Resettle_Editor();
     void Style_Column_One(bool frozen);
     // The text editor's text as a cell may take it from the user.
     std::string Typed_Text() const;

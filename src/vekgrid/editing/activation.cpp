@@ -34,6 +34,9 @@ void vekGRID::Hide_Editors() {
 
 void vekGRID::Show_Editors() {
     if (grid_.Rows() < 2 || CurrentRow == 0 || CurrentCol == 0) return;
+    if (CurrentRow >= grid_.Rows() || CurrentCol >= grid_.Cols() || grid_.RowHeight(CurrentRow) < 1 ||
+        grid_.ColWidth(CurrentCol) < 1)
+        return;  // a hidden cell takes no editor
     auto show = [](Widget& w) {
         w.Visible(true);
         Ignore_Errors([&] { w.SetFocus(); });
@@ -65,8 +68,10 @@ void vekGRID::Shift_Focus_To_Visible_Grideditor() {
             case TextBox:
                 // Only over a data cell that shows: the fixed column and hidden rows take none
                 // (rows inserted above the current one may have moved a hidden row under it).
-                // A read-only column's box stays parked: the grid shows the cell.
+                // A read-only column's box stays parked: the grid shows the cell. A column hidden
+                // since the entry takes none either.
                 if (CurrentCol < 1 || grid_.Row() < 1 || grid_.RowHeight(grid_.Row()) == 0 ||
+                    grid_.ColWidth(CurrentCol) < 1 ||
                     Column_Flag(Col_Attr::Read_Only, CurrentCol)) {
                     Hide_Editors();
                     grid_.SetFocus();
@@ -190,6 +195,21 @@ void vekGRID::No_Active_Editor() {
             double r = previous_row_, c = previous_col_;
             Raise_Event([&](vekGRID_Events& l) { l.CellChanged(previous, current, r, c); });
         }
+    }
+}
+
+void vekGRID::Resettle_Editor() {
+    if (updating_grid_ || ignore_cell_change_ || CurrentRow < 1 || CurrentCol < 1) return;
+    const int row = grid_.Row(), col = grid_.Col();
+    const bool moved = row != CurrentRow || col != CurrentCol;
+    if (!moved && Takes_Editor(row, col)) return;
+    Ignore_Errors([&] { Commit_Open_Edit(); });
+    if (moved && Takes_Editor(row, col)) {
+        suppress_cell_events_ = true;
+        Ignore_Errors([&] { GridEditor_EnterCell(); });
+        suppress_cell_events_ = false;
+    } else {
+        No_Active_Editor();
     }
 }
 

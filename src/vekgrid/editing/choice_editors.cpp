@@ -12,6 +12,15 @@ constexpr int kParkedLeft = -50000;
 
 }  // namespace
 
+// The first item shown for a cell whose text is not in the list is only shown: passing through
+// the cell must not write it there. Choosing an item, or typing, does.
+std::string vekGRID::Combo_Choice(int k) {
+    const std::string chosen = combo_editor_(k).Text();
+    if (combo_picked_for_unlisted_ && chosen == *combo_picked_for_unlisted_)
+        return Mask_Text(CurrentRow, CurrentCol);
+    return chosen;
+}
+
 void vekGRID::Enter_Combo_Cell(int k) {
     Ignore_Errors([&] {
         Combo_Box& combo = combo_editor_(k);
@@ -25,13 +34,17 @@ void vekGRID::Enter_Combo_Cell(int k) {
             combo.ZOrder(0);
         }
         // A text not in the list leaves the first item selected.
+        combo_picked_for_unlisted_.reset();
+        bool listed = false;
         for (int i = 0; i < combo.ListCount(); ++i) {
             combo.ListIndex(0);
             if (combo.List(i) == text) {
                 combo.ListIndex(i);
+                listed = true;
                 break;
             }
         }
+        if (!listed) combo_picked_for_unlisted_ = combo.Text();
         if (Column_Flag(Col_Attr::Read_Only, k)) {
             combo.Locked(true);
             combo.Enabled(true);

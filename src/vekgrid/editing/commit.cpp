@@ -69,7 +69,7 @@ void vekGRID::GridEditor_LeaveCell() {
             Ignore_Errors([&] { Hide_Editors(); });
             old_text = Mask_Text(r, k);
             Ignore_Errors([&] {
-                new_text = combo_editor_(k).Text();
+                new_text = Combo_Choice(k);
                 if (Change_Allowed(r, k, old_text, new_text)) {
                     grid_.TextMatrix(r, k, new_text);
                     Set_Mask_Text(r, k, grid_.TextMatrix(r, k));

@@ -174,7 +174,7 @@ void vekGRID::Commit_Open_Edit() {
             break;
         case ComboBox:
             open = combo_editor_.Exists(k) && combo_editor_(k).Visible();
-            if (open) text = combo_editor_(k).Text();
+            if (open) text = Combo_Choice(k);
             break;
         default:
             break;
@@ -389,6 +389,7 @@ void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
                            std::int16_t& Num_Left_Align_Columns) {
     if (Num_Left_Align_Columns == 0) Num_Left_Align_Columns = 1;
     bool shaped = false;  // rows, columns and formula store agree on the loaded size
+    const bool redraw = grid_.Redraw();  // given back as the host had it
     try {
         if (records == 0) throw File_Error("no lines");
         if (records > static_cast<size_t>(std::numeric_limits<int>::max()))
@@ -472,7 +473,7 @@ void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
         }
         grid_.LeftCol(1);
         updating_grid_ = false;
-        grid_.Redraw(true);
+        grid_.Redraw(redraw);
         if (grid_.Rows() > 1) Ignore_Errors([&] { GridEditor_EnterCell(); });
     } catch (const std::exception& e) {
         last_file_error_ = dynamic_cast<const std::bad_alloc*>(&e) ? "out of memory" : e.what();
@@ -486,7 +487,11 @@ void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
         }
         updating_grid_ = false;
         Ignore_Errors([&] { grid_.Visible(true); });
-        Ignore_Errors([&] { grid_.Redraw(true); });
+        Ignore_Errors([&] { grid_.Redraw(redraw); });
+        // Whatever stands now is not the cell an open editor was over.
+        Ignore_Errors([&] { Hide_Editors(); });
+        CurrentRow = CurrentCol = 0;
+        cell_change_pending_ = false;
         platform_.Messages().MsgBox(kGridErrorMessage,
                                     Msg::OK_Only | Msg::Critical | Msg::System_Modal, "Grid Error");
     }

@@ -85,7 +85,7 @@ void vekGRID::Commit_On_Focus_Loss() {
                     text = Typed_Text(), has_text = true;
                 break;
             case ComboBox:
-                text = combo_editor_(k).Text(), has_text = true;
+                text = Combo_Choice(k), has_text = true;
                 break;
             default:
                 break;

@@ -82,13 +82,14 @@ Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
     Ignore_Errors([&] { GridEditor_LeaveCell(); });
+    const bool redraw = grid_.Redraw(), was_visible = grid_.Visible();
     grid_.Redraw(false);
     grid_.Visible(false);
     updating_grid_ = true;
     const std::string text = Row_Text(from);
     AddItem(text, Variant(std::int32_t{to}));
-    grid_.Visible(true);
-    grid_.Redraw(true);
+    grid_.Visible(was_visible);
+    grid_.Redraw(redraw);
     updating_grid_ = false;
     Shift_Focus_To_Visible_Grideditor();
     if (catchers_hidden) Show_Catchers(true);
@@ -118,8 +119,6 @@ Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
     Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
                          static_cast<std::int32_t>(grid_.Cols() - 1));
     if (grid_.Rows() == 1) {
-        grid_.Visible(true);
-        grid_.Redraw(true);
         Ignore_Errors([&] { text_editor_->Text(""); });
         Ignore_Errors([&] { Hide_Editors(); });
         CurrentRow = CurrentCol = 0;
@@ -138,8 +137,6 @@ Variant vekGRID::Delete_Row(std::int32_t Row_Number, bool Renumber_Rows) {
         if (Has_Progress_Columns()) Redraw_Progress_Columns();
     }
     updating_grid_ = false;
-    grid_.Visible(true);
-    grid_.Redraw(true);
     grid_.Visible(was_visible);
     grid_.Redraw(redraw);
     if (grid_.Rows() > 1) {

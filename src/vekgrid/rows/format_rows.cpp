@@ -30,6 +30,7 @@ void vekGRID::Format_New_Row(std::int32_t& Row) {
 
 void vekGRID::Format_Row(int row, int first_fixed_row) {
     updating_grid_ = true;
+    const bool redraw = grid_.Redraw();  // given back as the host had it
     grid_.Redraw(false);
     const bool catchers_hidden = Catchers_Visible();
     if (catchers_hidden) Show_Catchers(false);
@@ -61,13 +62,13 @@ void vekGRID::Format_Row(int row, int first_fixed_row) {
         if (catchers_hidden) Show_Catchers(true);
         Ignore_Errors([&] { grid_.FillStyle(0); });
         grid_.Visible(was_visible);
-        grid_.Redraw(true);
+        grid_.Redraw(redraw);
         updating_grid_ = false;
         return;
     }
     grid_.FillStyle(0);
     grid_.Visible(was_visible);
-    grid_.Redraw(true);
+    grid_.Redraw(redraw);
     if (catchers_hidden) Show_Catchers(true);
     updating_grid_ = false;
 }
