@@ -211,7 +211,8 @@ void vekGRID::TextMatrix(std::int32_t Row, std::int32_t Col, const std::string& 
     }
     if (Row == 0) return;
     if (Column_Flag(Col_Attr::Formula, Col) && Column_Flag(Col_Attr::Variables, Col) &&
-        Column_Editor(Col) == TextBox && !Mask_Text(Row, Col).empty()) {
+        Column_Editor(Col) == TextBox && Mask_Text(Row, Col).find('=') != std::string::npos) {
+        // Only a formula is computed: a number or a length shows as it was put.
         Ignore_Errors([&] {
             std::string source = Mask_Text(Row, Col);
             grid_.TextMatrix(
