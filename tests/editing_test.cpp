@@ -476,6 +476,17 @@ TEST_F(Editing_Test, ScrollingColumnOneOutOfViewFreezesIt) {
     EXPECT_EQ(grid().Col(), 4);
     EXPECT_TRUE(grid().Visible());
 
+    // The frozen column stays clickable and editable where it is drawn.
+    Click(2, 1);
+    EXPECT_EQ(grid().Row(), 2);
+    EXPECT_EQ(grid().Col(), 1);
+    EXPECT_EQ(grid().LeftCol(), 3) << "no jump";
+    ASSERT_TRUE(control->TextEditor().Visible());
+    EXPECT_EQ(control->TextEditor().Left(), grid().Left() + grid().ColWidth(0));
+    control->TextEditor().Text("kept");
+    Click(3, 4);
+    EXPECT_EQ(grid().TextMatrix(2, 1), "kept");
+
     control->Left_Col_Always_Visible(false);
     grid().LeftCol(4);
     EXPECT_EQ(grid().FixedCols(), 1);

@@ -491,7 +491,9 @@ void vekGRID::GridEditor_Scroll() {
     }
 
     Ignore_Errors([&] {
-        if (CurrentRow < grid_.TopRow() || CurrentCol < grid_.LeftCol() ||
+        // A cell of a column held in view (fixed, left of LeftCol) is on screen.
+        if (CurrentRow < grid_.TopRow() ||
+            (CurrentCol < grid_.LeftCol() && CurrentCol >= grid_.FixedCols()) ||
             grid_.RowHeight(CurrentRow) < 1) {
             Hide_Editors();
             return;

@@ -470,8 +470,10 @@ void Host_Grid::User_Click(double x, double y) {
 
 void Host_Grid::User_MouseDown(int button, int shift, double x, double y) {
     Pointer_At(x, y);
-    // Below the last row or right of the last column there is no cell to move to.
-    if (button == 1 && pointer_on_cell_ && mouse_row_ >= 1 && mouse_col_ >= fixed_cols_ &&
+    // Below the last row or right of the last column there is no cell to move to. Fixed
+    // columns right of the row labels are data columns held in view while scrolling: they
+    // take clicks like the others.
+    if (button == 1 && pointer_on_cell_ && mouse_row_ >= 1 && mouse_col_ >= 1 &&
         mouse_col_ < cols_ && mouse_row_ < Rows())
         Move_Current(mouse_row_, mouse_col_);
     if (listener_) listener_->Grid_MouseDown(button, shift, x, y);
