@@ -194,6 +194,16 @@ class List_Combo : public QComboBox {
     }
 
   protected:
+    // The control may open the list before it moves the box to its cell (an entry that
+    // scrolls the grid): the open list follows the box instead of staying where it opened.
+    void moveEvent(QMoveEvent* event) override {
+        QComboBox::moveEvent(event);
+        Follow_Box();
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QComboBox::resizeEvent(event);
+        Follow_Box();
+    }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == view()->parentWidget()) {
             if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Hide)
@@ -207,6 +217,13 @@ class List_Combo : public QComboBox {
     }
 
   private:
+    void Follow_Box() {
+        if (!view()->isVisible()) return;
+        const bool swallow = swallow_release_;
+        QComboBox::hidePopup();
+        QComboBox::showPopup();
+        swallow_release_ = swallow;
+    }
     bool swallow_release_ = false;
 };
 
