@@ -395,7 +395,8 @@ TEST_F(Sheet_Test, UndoingEveryRandomActionGivesBackTheStartAndRedoTheEnd) {
             // Text, formula and check-box cells: a click on a drop-down opens its list,
             // which a later key would step and the next click commit, outside the action.
             const Sheet_State before = data();
-            Go(1 + pick(grid().Rows() - 1), 1 + pick(3));
+            const int row = 1 + pick(grid().Rows() - 1), col = 1 + pick(3);  // in this order
+            Go(row, col);
             const int action = pick(9);
             SCOPED_TRACE("round " + std::to_string(round) + " action " + std::to_string(i) + " " +
                          names[action]);

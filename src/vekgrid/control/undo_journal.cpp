@@ -1,7 +1,9 @@
 #include "vekgrid/control/undo_journal.h"
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "vekgrid/formula/equation_mask.h"
@@ -35,7 +37,8 @@ void Undo_Journal::Begin(Cell current, bool merge) {
 
 void Undo_Journal::End(Cell current, bool mergeable) {
     if (depth_ == 0 || --depth_ > 0) return;
-    if (open_.ops.empty() && !open_merges_) {
+    if (!open_merges_ && (open_.ops.empty() || Changes_Nothing(open_))) {
+        open_ = Step{};
         last_mergeable_ = false;
         return;
     }
@@ -63,6 +66,25 @@ bool Undo_Journal::Recording() {
     if (depth_ == 0) {
         if (!undo_.empty() || !redo_.empty()) Forget();
         return false;
+    }
+    return true;
+}
+
+bool Undo_Journal::Changes_Nothing(const Step& step) const {
+    std::set<std::tuple<bool, int, int>> seen;  // the first op of a cell holds its old state
+    for (const Op& op : step.ops) {
+        const bool source = op.kind == Kind::Source || op.kind == Kind::No_Source;
+        if (!source && op.kind != Kind::Text) return false;  // rows moved, came or went
+        if (op.a >= grid_.Rows() || op.b >= grid_.Cols()) return false;
+        if (!seen.insert({source, op.a, op.b}).second) continue;
+        const std::string& kept = step.strings[op.payload];
+        if (!source) {
+            if (grid_.TextMatrix(op.a, op.b) != kept) return false;
+            continue;
+        }
+        const std::string* stored = grid_.Source(op.a, op.b);
+        if (op.kind == Kind::No_Source ? stored != nullptr : (!stored || *stored != kept))
+            return false;
     }
     return true;
 }
@@ -115,7 +137,11 @@ void Undo_Journal::Row_Removing(int index) {
 }
 
 void Undo_Journal::Rows_Permuted(int first, const std::vector<int>& from) {
-    if (!Recording()) return;
+    // A sort that moved nothing is no step: an undo of it would seem to do nothing.
+    bool moved = false;
+    for (size_t i = 0; i < from.size() && !moved; ++i)
+        moved = from[i] != first + static_cast<int>(i);
+    if (!moved || !Recording()) return;
     open_.ops.push_back({Kind::Permute, first, 0, static_cast<std::uint32_t>(open_.orders.size())});
     open_.orders.push_back(from);
 }

@@ -103,6 +103,9 @@ class Undo_Journal final : public Change_Hooks {
     Row_Data Take_Row(int index);
     void Put_Row(int index, Row_Data& row);
     bool Sources_Aligned() const;
+    // Every cell the step wrote holds what it held before (a commit that put back what was
+    // there): such a step is not kept, an undo of it would seem to do nothing.
+    bool Changes_Nothing(const Step& step) const;
 
     Host_Grid& grid_;
     Equation_Mask& mask_;
