@@ -332,4 +332,10 @@ void Announce_Current_Cell(Grid_View& view) {
     QAccessible::updateAccessibility(&event);
 }
 
+void Announce_Selection(Grid_View& view) {
+    if (!QAccessible::isActive()) return;
+    QAccessibleEvent event(&view, QAccessible::SelectionWithin);
+    QAccessible::updateAccessibility(&event);
+}
+
 }  // namespace vekgrid::qt

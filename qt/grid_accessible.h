@@ -14,5 +14,7 @@ void Install_Grid_Accessibility();
 // Tells assistive technology that the current cell moved: a focus event on its cell, while
 // the grid widget holds the keyboard focus.
 void Announce_Current_Cell(Grid_View& view);
+// Tells assistive technology that the selected cells changed.
+void Announce_Selection(Grid_View& view);
 
 }  // namespace vekgrid::qt

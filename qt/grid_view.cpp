@@ -175,6 +175,11 @@ void Grid_View::Sync() {
         synced_row_ = grid_.Row(), synced_col_ = grid_.Col();
         Ensure_Current_Visible();
     }
+    // Assistive technology hears of a new range as it does of a new current cell.
+    if (const vekGRID::Cell_Range selection = control_.Selection(); selection != synced_selection_) {
+        synced_selection_ = selection;
+        Announce_Selection(*this);
+    }
     if (grid_.Redraw()) viewport()->update();
 }
 

@@ -67,6 +67,7 @@ class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
     bool sync_pending_ = false;
     bool syncing_ = false;
     int synced_row_ = -1, synced_col_ = -1;
+    vekGRID::Cell_Range synced_selection_;
     // Pictures drawn recently; images are immutable, so a pointer names one. The Picture is
     // kept so the address cannot be reused while cached.
     std::unordered_map<const Image*, std::pair<Picture, QImage>> images_;

@@ -292,6 +292,29 @@ TEST_F(Clipboard_Test, CopyPasteCarriesFormulas) {
         << "a field per data column after the leading empty one";
 }
 
+// A Tab inside an entry (a file loaded with semicolons, a host's text) is no field break.
+TEST_F(Clipboard_Test, EveryRowCommandKeepsAnEntryThatHoldsATab) {
+    control->TextMatrix(2, 1, "0.\t19");
+    control->TextMatrix(2, 2, "two\tparts");
+    control->TextMatrix(2, 3, "last");
+    const std::vector<std::string> row{"0.\t19", "two\tparts", "last"};
+    auto entries = [&](int r) {
+        return std::vector<std::string>{control->Equation_Mask().Get(r, 1),
+                                        grid().TextMatrix(r, 2), grid().TextMatrix(r, 3)};
+    };
+    grid().Row(2);
+    control->Copy_Row();
+    grid().Row(3);
+    control->Paste_Row();
+    EXPECT_EQ(entries(3), row) << "pasted";
+    EXPECT_EQ(host.seen.To_Array()->Upper(2), 3) << "the host still sees one field a column";
+    grid().Row(1);
+    control->Insert_Copied_Row();
+    EXPECT_EQ(entries(2), row) << "inserted";
+    control->Copy_Row_To_New_Row(2, 5);
+    EXPECT_EQ(entries(5), row) << "copied to a new row";
+}
+
 TEST_F(Clipboard_Test, TheHostMayChangeThePastedData) {
     host.change = true;
     grid().Row(1);

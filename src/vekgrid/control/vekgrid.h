@@ -535,7 +535,12 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // cell's row is hidden.
     void Editor_Follows_Rows();
     void Redraw_Progress_Columns();
-    std::string Row_Text(int row) const;
+    // A row's entries, and the same as one Tab-joined item for AddItem. A Tab inside an entry
+    // (a file loaded with semicolons, a host's text) would split it there: the item carries a
+    // space in its place, and Put_Tabbed_Fields puts the exact entries back afterwards.
+    std::vector<std::string> Row_Fields(int row) const;
+    static std::string Row_Item(const std::vector<std::string>& fields);
+    void Put_Tabbed_Fields(int row, const std::vector<std::string>& fields);
     bool Blocked(int row, int col) const;
     void Toggle_Check_Box();
     void Reset_Row_Check_Boxes(std::int32_t& Row);
@@ -673,6 +678,7 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     bool skip_next_key_ = false;
     std::string last_direction_;
     std::string copied_row_text_;
+    std::vector<std::string> copied_row_fields_;
     double copied_row_index_ = 0;
     bool paste_in_progress_ = false;
     double combo_list_position_ = 0;

@@ -20,7 +20,8 @@ std::string vekGRID::Typed_Text() const {
 void vekGRID::Commit_Text(int r, int k, const std::string& t) {
     const bool formula = Column_Flag(Col_Attr::Formula, k);
     const bool variables = Column_Flag(Col_Attr::Variables, k);
-    Ignore_Errors([&] { Set_Mask_Text(r, k, t); });
+    // The cell takes its text first and the store the entry after it: the same end state as
+    // entry first, but a plain text never makes the store keep a copy only to drop it again.
     Ignore_Errors([&] {
         std::string source = t;
         if (formula && t.find('=') != std::string::npos) {
@@ -34,6 +35,7 @@ void vekGRID::Commit_Text(int r, int k, const std::string& t) {
             grid_.TextMatrix(r, k, t);
         }
     });
+    Ignore_Errors([&] { Set_Mask_Text(r, k, t); });
 }
 
 bool vekGRID::Change_Allowed(int row, int col, const std::string& previous,

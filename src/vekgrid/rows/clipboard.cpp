@@ -6,17 +6,41 @@
 
 namespace vekgrid {
 
+std::vector<std::string> vekGRID::Row_Fields(int row) const {
+    std::vector<std::string> fields;
+    for (int c = 1; c < grid_.Cols(); ++c) fields.push_back(Mask_Text(row, c));
+    return fields;
+}
+
 // A row as the clipboard keeps it: a tab and the mask entry for every data column.
-std::string vekGRID::Row_Text(int row) const {
+std::string vekGRID::Row_Item(const std::vector<std::string>& fields) {
     std::string text;
-    for (int c = 1; c < grid_.Cols(); ++c) text += "\t" + Mask_Text(row, c);
+    for (const auto& field : fields) {
+        text += '\t';
+        text += field;
+        std::replace(text.end() - static_cast<std::ptrdiff_t>(field.size()), text.end(), '\t', ' ');
+    }
     return text;
+}
+
+void vekGRID::Put_Tabbed_Fields(int row, const std::vector<std::string>& fields) {
+    if (row < 1 || row >= grid_.Rows()) return;
+    for (size_t i = 0; i < fields.size() && static_cast<int>(i) + 1 < grid_.Cols(); ++i) {
+        if (fields[i].find('\t') == std::string::npos) continue;
+        const int c = static_cast<int>(i) + 1;
+        Ignore_Errors([&] { TextMatrix(row, c, fields[i]); });
+        Show_Entry_Value(row, c);
+    }
 }
 
 Variant vekGRID::Copy_Row() {
     copied_row_index_ = grid_.Row();
     copied_row_text_.clear();
-    if (grid_.Row() >= 1) copied_row_text_ = Row_Text(grid_.Row());
+    copied_row_fields_.clear();
+    if (grid_.Row() >= 1) {
+        copied_row_fields_ = Row_Fields(grid_.Row());
+        copied_row_text_ = Row_Item(copied_row_fields_);
+    }
     return Variant();
 }
 
@@ -34,7 +58,8 @@ Variant vekGRID::Paste_Row() {
     // The header row holds the column titles: with no data row to stand on (the only one was
     // cut) there is nowhere to paste, and the titles are not written over.
     if (has_data && grid_.Row() >= 1) {
-        const std::vector<std::string> fields = Split(copied_row_text_, '\t');
+        std::vector<std::string> fields{""};  // the item's leading Tab: an empty field 0
+        fields.insert(fields.end(), copied_row_fields_.begin(), copied_row_fields_.end());
         // The host sees the row as an array (0, 0..n) and may change it before it is pasted.
         auto data = std::make_shared<Variant_Array>(0, 0, 0, static_cast<int>(fields.size()) - 1);
         for (size_t i = 0; i < fields.size(); ++i) (*data)(0, static_cast<int>(i)) = fields[i];
@@ -63,7 +88,11 @@ Variant vekGRID::Insert_Copied_Row() {
     const Undo_Step step(*this);  // one undo step
     const bool has_data = std::any_of(copied_row_text_.begin(), copied_row_text_.end(),
                                       [](char c) { return c != '\t'; });
-    if (has_data) AddItem(copied_row_text_, Variant(std::int32_t{grid_.Row() + 1}));
+    if (has_data) {
+        const int row = grid_.Row() + 1;
+        AddItem(copied_row_text_, Variant(std::int32_t{row}));
+        Put_Tabbed_Fields(row, copied_row_fields_);
+    }
     return Variant();
 }
 
@@ -86,8 +115,9 @@ Variant vekGRID::Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
     grid_.Redraw(false);
     grid_.Visible(false);
     updating_grid_ = true;
-    const std::string text = Row_Text(from);
-    AddItem(text, Variant(std::int32_t{to}));
+    const std::vector<std::string> fields = Row_Fields(from);
+    AddItem(Row_Item(fields), Variant(std::int32_t{to}));
+    Put_Tabbed_Fields(to, fields);
     grid_.Visible(was_visible);
     grid_.Redraw(redraw);
     updating_grid_ = false;
