@@ -333,7 +333,7 @@ void Announce_Current_Cell(Grid_View& view) {
 }
 
 void Announce_Selection(Grid_View& view) {
-    if (!QAccessible::isActive()) return;
+    // Qt drops the event itself when no reader listens; an installed handler still hears it.
     QAccessibleEvent event(&view, QAccessible::SelectionWithin);
     QAccessible::updateAccessibility(&event);
 }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "vekgrid/qt/grid_accessible.h"
 #include "vekgrid/qt/qt_platform.h"
 
 namespace vekgrid::qt {
@@ -176,9 +177,11 @@ void Grid_View::Sync() {
         Ensure_Current_Visible();
     }
     // Assistive technology hears of a new range as it does of a new current cell.
-    if (const vekGRID::Cell_Range selection = control_.Selection(); selection != synced_selection_) {
+    if (const vekGRID::Cell_Range selection = control_.Selection();
+        selection != synced_selection_) {
         synced_selection_ = selection;
         Announce_Selection(*this);
+        if (On_Selection_Changed) On_Selection_Changed();
     }
     if (grid_.Redraw()) viewport()->update();
 }

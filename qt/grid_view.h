@@ -2,6 +2,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QImage>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -19,6 +20,9 @@ class VEKGRID_QT_EXPORT Grid_View : public QAbstractScrollArea {
   public:
     Grid_View(vekGRID& control, QWidget* parent);
     ~Grid_View() override;
+
+    // Called when the user's range (vekGRID::Selection) changed.
+    std::function<void()> On_Selection_Changed;
 
     // Brings the scroll bars in line with the model and, when the current cell moved, scrolls
     // it into view; runs once after a burst of model changes.

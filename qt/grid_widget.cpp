@@ -83,6 +83,7 @@ Grid_Widget::Grid_Widget(QWidget* parent) : QWidget(parent) {
     control_->Add_Listener(*relay_);
     view_ = new Grid_View(*control_, this);
     relay_->View = view_;
+    view_->On_Selection_Changed = [this] { emit selectionChanged(); };
     header_ = std::make_unique<Column_Header>(*control_, *view_);
     header_->On_Resized = [this](int col, int twips) { emit columnResized(col, twips); };
     menu_ = std::make_unique<Context_Menu>(*control_, *view_);

@@ -85,6 +85,8 @@ class VEKGRID_QT_EXPORT Grid_Widget : public QWidget {
     void doubleClicked();
     /// The user resized a column by its title's border (drag or double-click); width in twips.
     void columnResized(int col, int twips);
+    /// The user's range (vekGRID::Selection) changed.
+    void selectionChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -299,8 +299,8 @@ TEST_F(Clipboard_Test, EveryRowCommandKeepsAnEntryThatHoldsATab) {
     control->TextMatrix(2, 3, "last");
     const std::vector<std::string> row{"0.\t19", "two\tparts", "last"};
     auto entries = [&](int r) {
-        return std::vector<std::string>{control->Equation_Mask().Get(r, 1),
-                                        grid().TextMatrix(r, 2), grid().TextMatrix(r, 3)};
+        return std::vector<std::string>{control->Equation_Mask().Get(r, 1), grid().TextMatrix(r, 2),
+                                        grid().TextMatrix(r, 3)};
     };
     grid().Row(2);
     control->Copy_Row();

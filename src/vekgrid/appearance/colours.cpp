@@ -64,10 +64,8 @@ void vekGRID::Row_Color(double RowNumber, const Variant& RowColor, bool ColorFir
     });
     Ignore_Errors([&] { grid_.FillStyle(0); });
     // A check box keeps its "0" or "1" unseen: the text takes the new back colour too.
-    bool check_boxes = false;
     for (int k = 1; k < grid_.Cols(); ++k) {
         if (Column_Editor(k) != CheckBox) continue;
-        check_boxes = true;
         Ignore_Errors([&] {
             Select(Whole(RowNumber), k, Whole(RowNumber), k);
             grid_.CellForeColor(static_cast<Color>(RowColor.To_Long()));

@@ -34,8 +34,8 @@ void vekGRID::Hide_Editors() {
 
 void vekGRID::Show_Editors() {
     if (grid_.Rows() < 2 || CurrentRow == 0 || CurrentCol == 0) return;
-    if (CurrentRow >= grid_.Rows() || CurrentCol >= grid_.Cols() || grid_.RowHeight(CurrentRow) < 1 ||
-        grid_.ColWidth(CurrentCol) < 1)
+    if (CurrentRow >= grid_.Rows() || CurrentCol >= grid_.Cols() ||
+        grid_.RowHeight(CurrentRow) < 1 || grid_.ColWidth(CurrentCol) < 1)
         return;  // a hidden cell takes no editor
     auto show = [](Widget& w) {
         w.Visible(true);

@@ -388,7 +388,7 @@ void vekGRID::Add_Loaded_Columns(const std::vector<std::string>& titles, std::in
 void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
                            std::int16_t& Num_Left_Align_Columns) {
     if (Num_Left_Align_Columns == 0) Num_Left_Align_Columns = 1;
-    bool shaped = false;  // rows, columns and formula store agree on the loaded size
+    bool shaped = false;                 // rows, columns and formula store agree on the loaded size
     const bool redraw = grid_.Redraw();  // given back as the host had it
     try {
         if (records == 0) throw File_Error("no lines");
