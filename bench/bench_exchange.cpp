@@ -76,7 +76,7 @@ fs::path Table_File(int rows) {
         out << "\r\n";
         for (int r = 1; r <= rows; ++r) {
             for (int c = 0; c < kCols; ++c)
-                out << (c ? "\t" : "") << "v" << (r * 7919 + c) % 100003;
+                out << (c ? "\t" : "") << "v" << (r * 7919LL + c) % 100003;
             out << "\r\n";
         }
     });

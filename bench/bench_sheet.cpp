@@ -40,7 +40,7 @@ struct Sheet {
         Host_Grid& grid = control->GridEditor();
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= cols; ++c)
-                grid.TextMatrix(r, c, "old" + std::to_string((r * 7919 + c * 104729) % 1000003));
+                grid.TextMatrix(r, c, "old" + std::to_string((r * 7919LL + c * 104729LL) % 1000003));
         grid.Row(1);
         grid.Col(1);
     }
@@ -50,7 +50,7 @@ struct Sheet {
 
 // Values of mixed length and kind, in no order; a few need quoting.
 std::string Value(int r, int c) {
-    const int v = (r * 31337 + c * 7919) % 1000003;
+    const int v = static_cast<int>((r * 31337LL + c * 7919LL) % 1000003);
     switch (v % 5) {
         case 0:
             return std::to_string(v);
