@@ -28,6 +28,7 @@
 #include <iostream>
 #include <memory>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/popup_form.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -218,7 +219,7 @@ void Demo_Window::Apply_Design() {
     // A file keeps titles and values only; each loaded column takes back its design by title
     // (the divider's empty title loads as a placeholder), its values staying as loaded.
     vekGRID& control = grid();
-    const auto& table = control.Column_Properties();
+    const auto& table = Internals_Of(control).Column_Properties();
     for (auto& column : Column_Design()) {
         for (int j = 1; j < control.Cols(); ++j) {
             const std::string title = table(vekgrid::Col_Attr::Title, j).To_Text();
@@ -280,12 +281,12 @@ void Demo_Window::Fill_Rows() {
     }
     // Plain formula cells compute when an edit commits, so the lengths go in through the
     // editor: entering the cell, typing, and moving on.
-    vekgrid::Host_Grid& cells = control.GridEditor();
+    vekgrid::Host_Grid& cells = Internals_Of(control).GridEditor();
     r = 1;
     for (const Takeoff_Row& row : kTakeoff) {
         cells.Row(r);
         cells.Col(kLength);
-        if (*row.length) control.TextEditor().Text(row.length);
+        if (*row.length) Internals_Of(control).TextEditor().Text(row.length);
         ++r;
     }
     cells.Row(1);
@@ -402,7 +403,7 @@ void Demo_Window::Show_Position() {
     vekGRID& control = grid();
     const int r = control.Current_Row(), c = control.Current_Col();
     QString text = QString("Row %1, column %2").arg(r).arg(c);
-    const auto& sources = control.Equation_Mask();
+    const auto& sources = Internals_Of(control).Equation_Mask();
     if (r >= 1 && c >= 1 && r <= sources.Rows() && c <= sources.Cols()) {
         const std::string& source = sources.Get(r, c);
         if (!source.empty() && source != control.Cell_Text(r, c))
@@ -412,7 +413,7 @@ void Demo_Window::Show_Position() {
 }
 
 void Demo_Window::Show_Formula_Editor() {
-    vekgrid::Host_Grid& cells = grid().GridEditor();
+    vekgrid::Host_Grid& cells = Internals_Of(grid()).GridEditor();
     cells.Row(3);
     cells.Col(kLength);
     grid().Shift_Focus_To_Visible_Grideditor();
@@ -532,8 +533,8 @@ bool Demo_Window::Save_Path(const QString& path, Format format) {
     // The open edit is part of what the person sees: it goes into the grid first.
     if (grid_widget_->isAncestorOf(QApplication::focusWidget())) {
         const vekgrid::vekGRID::Undo_Step step(grid());
-        grid().UserControl_ExitFocus();
-        grid().UserControl_EnterFocus();
+        Internals_Of(grid()).UserControl_ExitFocus();
+        Internals_Of(grid()).UserControl_EnterFocus();
     }
     const std::string file = QFile::encodeName(path).toStdString();
     bool saved = false;
@@ -638,7 +639,7 @@ void Demo_Window::Paint_Row(int row, std::uint32_t colour) {
     // A check-box cell hides its "0" or "1" by writing it in the cell's back colour, so the
     // text takes the new colour too.
     for (int c = 1; c < control.Cols(); ++c) {
-        if (control.Column_Properties()(vekgrid::Col_Attr::Editor, c).To_Long() ==
+        if (Internals_Of(control).Column_Properties()(vekgrid::Col_Attr::Editor, c).To_Long() ==
             vekgrid::CheckBox)
             control.Cell_Font_Color(row, c, Variant::From_Unsigned(colour));
     }
@@ -660,7 +661,7 @@ void Demo_Window::Rows_Shown_Or_Hidden() {
         for (int r = row - 1; r >= 1 && !to; --r) {
             if (control.RowHeight(r) > 0) to = r;
         }
-        if (to) control.GridEditor().Row(to);
+        if (to) Internals_Of(control).GridEditor().Row(to);
     }
     // Rows appearing or going move the cells under the editor; the control lays its editor
     // back over the current cell when it is resized.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/colors.h"
 #include "vekgrid/qt/grid_widget.h"
 #include "vekgrid/qt/popup_form.h"
@@ -75,12 +76,12 @@ std::vector<Shot> Shots() {
              // Formulas compute when an edit commits: type them in as a person would.
              const char* sources[] = {"=8*12", "5'-3-1/2\"", "=2*(96+3)", "=96-1.5"};
              for (int r = 1; r <= 4; ++r) {
-                 g.GridEditor().Row(r);
-                 g.GridEditor().Col(2);
-                 g.TextEditor().Text(sources[r - 1]);
+                 Internals_Of(g).GridEditor().Row(r);
+                 Internals_Of(g).GridEditor().Col(2);
+                 Internals_Of(g).TextEditor().Text(sources[r - 1]);
              }
-             g.GridEditor().Row(1);
-             g.GridEditor().Col(1);
+             Internals_Of(g).GridEditor().Row(1);
+             Internals_Of(g).GridEditor().Col(1);
          },
          3, 2},
         {"combobox.png",
@@ -170,8 +171,8 @@ int main(int argc, char** argv) {
         // Deferred view syncs and paints run before the editor is placed and before the grab.
         QTimer::singleShot(100, &app, [&] {
             if (!shot.edit_row) return;
-            grid.GridEditor().Row(shot.edit_row);
-            grid.GridEditor().Col(shot.edit_col);
+            Internals_Of(grid).GridEditor().Row(shot.edit_row);
+            Internals_Of(grid).GridEditor().Col(shot.edit_col);
             grid.Shift_Focus_To_Visible_Grideditor();
         });
         // The grab runs inside the event loop, while the editors show as they would on screen.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -23,7 +24,7 @@ class Event_Printer : public vekGRID_Events {
 };
 
 void Print(vekGRID& control) {
-    Host_Grid& grid = control.GridEditor();
+    Host_Grid& grid = Internals_Of(control).GridEditor();
     std::vector<size_t> widths(static_cast<size_t>(grid.Cols()), 3);
     for (int r = 0; r < grid.Rows(); ++r)
         for (int c = 0; c < grid.Cols(); ++c)
@@ -46,9 +47,9 @@ void Print(vekGRID& control) {
 
 // The user clicks a cell and types into the editor that appears there.
 void Type_Into(vekGRID& control, int row, int col, const std::string& text) {
-    control.GridEditor().Row(row);
-    control.GridEditor().Col(col);
-    control.TextEditor().Text(text);
+    Internals_Of(control).GridEditor().Row(row);
+    Internals_Of(control).GridEditor().Col(col);
+    Internals_Of(control).TextEditor().Text(text);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ int main() {
     Event_Printer printer;
     control.Add_Listener(printer);
 
-    control.GridEditor().Rows(4);
+    Internals_Of(control).GridEditor().Rows(4);
     vekColumn name;
     name.Title("Item");
     name.Cell_Alignment(Left_Align);
@@ -82,22 +83,24 @@ int main() {
     done.Editor_Type(CheckBox);
     control.Add_Column(done);
 
-    std::cout << "vekGRID headless demo: " << control.GridEditor().Rows() - 1 << " rows, "
-              << control.GridEditor().Cols() - 1 << " columns\n\nEditing:\n";
+    std::cout << "vekGRID headless demo: " << Internals_Of(control).GridEditor().Rows() - 1
+              << " rows, " << Internals_Of(control).GridEditor().Cols() - 1
+              << " columns\n\nEditing:\n";
     Type_Into(control, 1, 1, "Shelf board");
     Type_Into(control, 1, 2, "=2*12+6");
     Type_Into(control, 2, 1, "Post");
     Type_Into(control, 2, 2, "5'-3-1/2\"");
     Type_Into(control, 3, 1, "Beam");
     Type_Into(control, 3, 2, "=(1+2)*(3-4)^2");
-    control.GridEditor().Row(1);  // moving on commits the last edit
-    control.GridEditor().TextMatrix(1, 3, "Board");
+    Internals_Of(control).GridEditor().Row(1);  // moving on commits the last edit
+    Internals_Of(control).GridEditor().TextMatrix(1, 3, "Board");
 
     std::cout << "\nGrid:\n";
     Print(control);
     std::cout << "\nFormula sources kept beside the values:\n";
-    for (int r = 1; r < control.GridEditor().Rows(); ++r)
-        std::cout << "  row " << r << ": " << control.Equation_Mask().Get(r, 2) << '\n';
+    for (int r = 1; r < Internals_Of(control).GridEditor().Rows(); ++r)
+        std::cout << "  row " << r << ": " << Internals_Of(control).Equation_Mask().Get(r, 2)
+                  << '\n';
     std::cout << "\nmessage boxes shown: " << platform.messages.calls.size() << '\n';
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -47,10 +48,10 @@ struct Grid {
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= kCols; ++c) g.TextMatrix(r, c, std::to_string(r * 7 + c));
     }
-    Host_Grid& grid() { return control->GridEditor(); }
+    Host_Grid& grid() { return Internals_Of(*control).GridEditor(); }
     void Key(int code) {
         std::int16_t k = static_cast<std::int16_t>(code);
-        control->UserControl_KeyDown(k, 0);
+        Internals_Of(*control).UserControl_KeyDown(k, 0);
     }
     // The cell near the end of the grid, shown in the view as a user scrolled there.
     void Go(int row, int col) {
@@ -61,7 +62,7 @@ struct Grid {
     void Click(int row, int col) {
         const double x = grid().ColPos(col) + 10, y = grid().RowPos(row) + 10;
         grid().User_MouseMove(0, 0, x, y);
-        control->Window_Message(grid().hWnd(), 513, 0);
+        Internals_Of(*control).Window_Message(grid().hWnd(), 513, 0);
         grid().User_MouseDown(1, 0, x, y);
         grid().User_Click(x, y);
     }
@@ -121,7 +122,7 @@ void BM_Click(benchmark::State& state) {
         state, [](Grid& g) { g.Go(g.Rows() - 3, 1); }, kNothing,
         [](Grid& g, int i) {
             // Two cells near the end of the grid in turn; the one left is committed.
-            g.control->TextEditor().Text(std::to_string(i));
+            Internals_Of(*g.control).TextEditor().Text(std::to_string(i));
             g.Click(g.Rows() - 3 + i % 2, 1 + i % 2);
         });
 }
@@ -149,7 +150,7 @@ void BM_Commit(benchmark::State& state) {
         state, [](Grid& g) { g.Go(g.Rows() - 3, 2); },
         [](Grid& g, int i) {
             if (g.grid().Col() != 2) g.grid().Col(2);
-            g.control->TextEditor().Text("=" + std::to_string(i) + "*3");
+            Internals_Of(*g.control).TextEditor().Text("=" + std::to_string(i) + "*3");
         },
         [](Grid& g, int) { g.Key(kRight); });
 }
@@ -174,7 +175,7 @@ void BM_Enter_Adding_A_Row(benchmark::State& state) {
         [](Grid& g, int i) {
             g.grid().Row(g.Rows() - 1);
             g.grid().Col(kCols);
-            g.control->TextEditor().Text(std::to_string(i));
+            Internals_Of(*g.control).TextEditor().Text(std::to_string(i));
         },
         [](Grid& g, int) { g.Key(kEnter); });
 }
@@ -191,7 +192,7 @@ void BM_Typing_Rows(benchmark::State& state) {
         const double start = Thread_Seconds();
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= kCols; ++c) {
-                g.control->TextEditor().Text(std::to_string(r + c));
+                Internals_Of(*g.control).TextEditor().Text(std::to_string(r + c));
                 g.Key(kEnter);
             }
         const double spent = Thread_Seconds() - start;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -175,8 +176,8 @@ void BM_Filter_Grid(benchmark::State& state) {
     }
     state.counters["ratio"] = ours / baseline;
     int shown = 0;
-    for (int r = 1; r < grid.control->GridEditor().Rows(); ++r)
-        shown += grid.control->GridEditor().RowHeight(r) > 0;
+    for (int r = 1; r < Internals_Of(*grid.control).GridEditor().Rows(); ++r)
+        shown += Internals_Of(*grid.control).GridEditor().RowHeight(r) > 0;
     state.counters["shown"] = shown;
 }
 BENCHMARK(BM_Filter_Grid)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -42,7 +43,7 @@ struct Grid_Fixture {
             control->Add_Column(column);
         }
         control->Rows(rows + 1);
-        Host_Grid& grid = control->GridEditor();
+        Host_Grid& grid = Internals_Of(*control).GridEditor();
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= kCols; ++c) grid.TextMatrix(r, c, std::to_string(r * c));
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -37,7 +38,7 @@ struct Sheet {
             control->Add_Column(column);
         }
         control->Rows(rows + 1);
-        Host_Grid& grid = control->GridEditor();
+        Host_Grid& grid = Internals_Of(*control).GridEditor();
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= cols; ++c)
                 grid.TextMatrix(r, c, "old" + std::to_string((r * 7919LL + c * 104729LL) % 1000003));
@@ -73,7 +74,7 @@ void BM_Paste_100k_x_10(benchmark::State& state) {
     std::string text;
     {
         Sheet source(kRows, kCols);
-        Host_Grid& grid = source.control->GridEditor();
+        Host_Grid& grid = Internals_Of(*source.control).GridEditor();
         for (int r = 1; r <= kRows; ++r)
             for (int c = 1; c <= kCols; ++c)
                 grid.TextMatrix(r, c,
@@ -91,8 +92,8 @@ void BM_Paste_100k_x_10(benchmark::State& state) {
                     b.control->Cell_Text(
                         r, c, values[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)]);
         });
-        if (a.control->GridEditor().TextMatrix(kRows, kCols) !=
-            b.control->GridEditor().TextMatrix(kRows, kCols))
+        if (Internals_Of(*a.control).GridEditor().TextMatrix(kRows, kCols) !=
+            Internals_Of(*b.control).GridEditor().TextMatrix(kRows, kCols))
             state.SkipWithError("the paste and the writes differ");
     }
     state.counters["ratio"] = ours / baseline;
@@ -101,7 +102,7 @@ BENCHMARK(BM_Paste_100k_x_10)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Copy_100k_x_10(benchmark::State& state) {
     Sheet sheet(kRows, kCols);
-    Host_Grid& grid = sheet.control->GridEditor();
+    Host_Grid& grid = Internals_Of(*sheet.control).GridEditor();
     for (int r = 1; r <= kRows; ++r)
         for (int c = 1; c <= kCols; ++c) grid.TextMatrix(r, c, Value(r, c));
     sheet.control->Select_All();

@@ -94,15 +94,15 @@ void Add_Any_Column(Session& s, FuzzedDataProvider& in) {
 
 void Step(Session& s, FuzzedDataProvider& in) {
     vekGRID& c = s.control;
-    Host_Grid& g = c.GridEditor();
+    Host_Grid& g = Internals_Of(c).GridEditor();
     const int rows = g.Rows(), cols = g.Cols();
     const int op = in.ConsumeIntegralInRange(0, 39);
     if (std::getenv("VEKGRID_FUZZ_TRACE"))  // replaying a finding: which call, on what grid
         std::fprintf(stderr, "step %d on %dx%d, mask %dx%d, cell (%d,%d), current (%d,%d)%s%s\n",
-                     op, rows, cols, c.Equation_Mask().Rows(), c.Equation_Mask().Cols(), g.Row(),
-                     g.Col(), c.CurrentRow, c.CurrentCol,
-                     c.Cell_Change_Pending() ? ", change pending" : "",
-                     c.Updating_Grid() ? ", updating" : "");
+                     op, rows, cols, Internals_Of(c).Equation_Mask().Rows(),
+                     Internals_Of(c).Equation_Mask().Cols(), g.Row(), g.Col(), c.CurrentRow,
+                     c.CurrentCol, Internals_Of(c).Cell_Change_Pending() ? ", change pending" : "",
+                     Internals_Of(c).Updating_Grid() ? ", updating" : "");
     switch (op) {
         // --- The user ---------------------------------------------------------------------
         case 0: {  // a click on a cell
@@ -110,7 +110,7 @@ void Step(Session& s, FuzzedDataProvider& in) {
             const int col = in.ConsumeIntegralInRange(0, cols - 1);
             const double x = g.ColPos(col) + 10, y = g.RowPos(r) + 10;
             g.User_MouseMove(0, 0, x, y);
-            c.Window_Message(g.hWnd(), 513, 0);
+            Internals_Of(c).Window_Message(g.hWnd(), 513, 0);
             g.User_MouseDown(1, 0, x, y);
             g.User_Click(x, y);
             break;
@@ -121,20 +121,21 @@ void Step(Session& s, FuzzedDataProvider& in) {
             std::int16_t key = keys[in.ConsumeIntegralInRange<std::size_t>(0, 16)];
             const std::int16_t shift = in.PickValueInArray<std::int16_t>({0, 1, 2, 4});
             if (key == 'D') s.platform.messages.answers.push_back(in.ConsumeBool() ? 6 : 7);
-            c.UserControl_KeyDown(key, shift);
+            Internals_Of(c).UserControl_KeyDown(key, shift);
             break;
         }
         case 2:
         case 3: {  // typing into the text editor
             for (char ch : Short_Text(in)) {
                 std::int16_t key = static_cast<unsigned char>(ch);
-                c.TextEditor_KeyPress(key);
-                if (key != 0) c.TextEditor().Text(c.TextEditor().Text() + ch);
+                Internals_Of(c).TextEditor_KeyPress(key);
+                if (key != 0)
+                    Internals_Of(c).TextEditor().Text(Internals_Of(c).TextEditor().Text() + ch);
             }
             break;
         }
         case 4:
-            c.TextEditor().Text(Short_Text(in));
+            Internals_Of(c).TextEditor().Text(Short_Text(in));
             break;
         case 5:
             g.Row(in.ConsumeIntegralInRange(0, rows - 1));
@@ -144,28 +145,29 @@ void Step(Session& s, FuzzedDataProvider& in) {
             break;
         case 7: {  // a pick in the drop-down of the current column
             const int col = g.Col();
-            if (c.ComboEditor().Exists(col) && col > 0)
-                c.ComboEditor()(col).ListIndex(in.ConsumeIntegralInRange(-1, 2));
+            if (Internals_Of(c).ComboEditor().Exists(col) && col > 0)
+                Internals_Of(c).ComboEditor()(col).ListIndex(in.ConsumeIntegralInRange(-1, 2));
             break;
         }
         case 8:
-            c.PopUpEditor_Click(Index(in, cols));
+            Internals_Of(c).PopUpEditor_Click(Index(in, cols));
             break;
         case 9:
-            c.Tab_Focus_GotFocus(in.ConsumeIntegralInRange(1, 4), in.ConsumeBool(),
-                                 in.ConsumeBool());
+            Internals_Of(c).Tab_Focus_GotFocus(in.ConsumeIntegralInRange(1, 4), in.ConsumeBool(),
+                                               in.ConsumeBool());
             break;
         case 10:
             if (in.ConsumeBool())
-                c.UserControl_EnterFocus();
+                Internals_Of(c).UserControl_EnterFocus();
             else
-                c.UserControl_ExitFocus();
+                Internals_Of(c).UserControl_ExitFocus();
             break;
         case 11:  // the mouse wheel
-            c.Window_Message(g.hWnd(), 522, in.ConsumeBool() ? 120 << 16 : -120 * 65536);
+            Internals_Of(c).Window_Message(g.hWnd(), 522,
+                                           in.ConsumeBool() ? 120 << 16 : -120 * 65536);
             break;
         case 12:
-            c.Timer1().Tick();
+            Internals_Of(c).Timer1().Tick();
             break;
         case 13:
             g.User_DblClick();

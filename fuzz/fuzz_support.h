@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 
 namespace vekgrid::fuzz {
@@ -34,32 +35,34 @@ class Event_Checker : public vekGRID_Events {
 };
 
 inline void Check_Grid(vekGRID& control) {
-    const Host_Grid& grid = control.GridEditor();
+    const Host_Grid& grid = Internals_Of(control).GridEditor();
     const int rows = grid.Rows(), cols = grid.Cols();
     if (rows < 1 || cols < 1) Violation("the grid lost its header cell");
     // The mask covers the data cells; a grid without any keeps a single empty entry.
     const bool data = rows > 1 && cols > 1;
     const int mask_rows = data ? rows - 1 : 1, mask_cols = data ? cols - 1 : 1;
-    if (control.Equation_Mask().Rows() != mask_rows || control.Equation_Mask().Cols() != mask_cols)
+    if (Internals_Of(control).Equation_Mask().Rows() != mask_rows ||
+        Internals_Of(control).Equation_Mask().Cols() != mask_cols)
         Violation("equation mask and grid differ in shape");
     if (grid.Row() < 0 || grid.Row() >= rows || grid.Col() < 0 || grid.Col() >= cols)
         Violation("current cell outside the grid");
     if (grid.RowSel() < 0 || grid.RowSel() >= rows || grid.ColSel() < 0 || grid.ColSel() >= cols)
         Violation("selection outside the grid");
     // An editor on show sits over the current cell, which must be a visible row.
-    const bool editor_shown = control.TextEditor().Visible() && control.TextEditor().Left() > -1000;
+    const bool editor_shown = Internals_Of(control).TextEditor().Visible() &&
+                              Internals_Of(control).TextEditor().Left() > -1000;
     if (editor_shown && grid.Row() >= 1 && grid.RowHeight(grid.Row()) == 0)
         Violation("text editor placed over a hidden row");
-    for (int index : control.ComboEditor().Indices()) {
+    for (int index : Internals_Of(control).ComboEditor().Indices()) {
         if (index == 0) continue;
-        const Combo_Box& combo = control.ComboEditor()(index);
+        const Combo_Box& combo = Internals_Of(control).ComboEditor()(index);
         if (combo.Visible() && combo.Left() > -1000 && grid.Row() >= 1 &&
             grid.RowHeight(grid.Row()) == 0)
             Violation("drop-down placed over a hidden row");
     }
-    for (int index : control.PopUpEditor().Indices()) {
+    for (int index : Internals_Of(control).PopUpEditor().Indices()) {
         if (index == 0) continue;
-        const Command_Button& button = control.PopUpEditor()(index);
+        const Command_Button& button = Internals_Of(control).PopUpEditor()(index);
         if (button.Visible() && button.Left() > -1000 && grid.Row() >= 1 &&
             grid.RowHeight(grid.Row()) == 0)
             Violation("pop-up button placed over a hidden row");

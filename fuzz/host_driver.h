@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -154,23 +155,23 @@ class Host_Driver : public vekGRID_Events {
 
     int Kind(int col) const {
         try {
-            return control_.Column_Properties()(Col_Attr::Editor, col).To_Long();
+            return Internals_Of(control_).Column_Properties()(Col_Attr::Editor, col).To_Long();
         } catch (const Error&) {
             return -1;
         }
     }
     bool Blocked(int row, int col) const {
-        const Host_Grid& g = control_.GridEditor();
+        const Host_Grid& g = Internals_Of(control_).GridEditor();
         return g.Look(row, col).back == g.BackColor();
     }
     std::string Mask(int row, int col) const {
-        const auto& mask = control_.Equation_Mask();
+        const auto& mask = Internals_Of(control_).Equation_Mask();
         if (row < 1 || col < 1 || row > mask.Rows() || col > mask.Cols()) return "";
         return mask.Get(row, col);
     }
     // A row as the host and the user know it: each data cell's text and formula source.
     Row_Key Key(int row) const {
-        const Host_Grid& g = control_.GridEditor();
+        const Host_Grid& g = Internals_Of(control_).GridEditor();
         Row_Key key;
         for (int c = 1; c < g.Cols(); ++c)
             key += g.TextMatrix(row, c) + '\x1f' + Mask(row, c) + '\x1e';
@@ -185,16 +186,17 @@ class Host_Driver : public vekGRID_Events {
         return out;
     }
     void Sync_Header() {
-        const Host_Grid& g = control_.GridEditor();
+        const Host_Grid& g = Internals_Of(control_).GridEditor();
         header_.assign(static_cast<size_t>(g.Cols()), "");
         for (int c = 0; c < g.Cols(); ++c) header_[static_cast<size_t>(c)] = g.TextMatrix(0, c);
     }
     // The open edit: typed text that differs from the cell under the editor.
     std::optional<std::pair<int, int>> Open_Edit() {
-        const Host_Grid& g = control_.GridEditor();
+        const Host_Grid& g = Internals_Of(control_).GridEditor();
         const int r = control_.CurrentRow, c = control_.CurrentCol;
         if (r < 1 || c < 1 || r >= g.Rows() || c >= g.Cols()) return std::nullopt;
-        if (!control_.TextEditor().Visible() || control_.TextEditor().Text() == g.TextMatrix(r, c))
+        if (!Internals_Of(control_).TextEditor().Visible() ||
+            Internals_Of(control_).TextEditor().Text() == g.TextMatrix(r, c))
             return std::nullopt;
         return std::make_pair(r, c);
     }
@@ -288,7 +290,7 @@ inline void Host_Driver::Add_Column(int kind) {
 }
 
 inline void Host_Driver::Sort_Step() {
-    Host_Grid& g = control_.GridEditor();
+    Host_Grid& g = Internals_Of(control_).GridEditor();
     const int col = in_.Range(-1, g.Cols());
     // The sort commits an open edit first, into the row it was typed in, then moves whole rows.
     const auto edit = Open_Edit();
@@ -320,7 +322,7 @@ inline void Host_Driver::Sort_Step() {
 }
 
 inline void Host_Driver::Host_Step(int op) {
-    Host_Grid& g = control_.GridEditor();
+    Host_Grid& g = Internals_Of(control_).GridEditor();
     const int rows = g.Rows(), cols = g.Cols();
     auto row = [&] { return in_.Range(-1, rows); };
     auto col = [&] { return in_.Range(-1, cols); };
@@ -546,7 +548,7 @@ inline void Host_Driver::Host_Step(int op) {
 }
 
 inline void Host_Driver::User_Step(int op) {
-    Host_Grid& g = control_.GridEditor();
+    Host_Grid& g = Internals_Of(control_).GridEditor();
     switch (op) {
         case 0: {  // a key
             static const std::int16_t keys[] = {13, 13, 9, 32, 33, 34, 37, 38, 39, 40, 27, 46, 113};
@@ -561,14 +563,15 @@ inline void Host_Driver::User_Step(int op) {
                 !control_.ReadOnly() && control_.Allow_Shortcut_Keys)
                 source = Open_Edit() ? std::nullopt : std::optional<Row_Key>(Key(current));
             Call("key " + std::to_string(key) + " shift " + std::to_string(shift),
-                 [&] { control_.UserControl_KeyDown(key, shift); });
+                 [&] { Internals_Of(control_).UserControl_KeyDown(key, shift); });
             if (source) copied_ = source;
             if (alt && (key == 'C' || key == 'X') && !source) copied_.reset();
             break;
         }
         case 1: {
             std::int16_t key = static_cast<std::int16_t>(in_.Pick({13, 9, 32, 8, 27, 49, 97, 61}));
-            Call("KeyPress " + std::to_string(key), [&] { control_.UserControl_KeyPress(key); });
+            Call("KeyPress " + std::to_string(key),
+                 [&] { Internals_Of(control_).UserControl_KeyPress(key); });
             break;
         }
         case 2:
@@ -577,10 +580,10 @@ inline void Host_Driver::User_Step(int op) {
             Call("type \"" + text + "\"", [&] {
                 for (char ch : text) {
                     std::int16_t key = static_cast<unsigned char>(ch);
-                    control_.TextEditor_KeyPress(key);
+                    Internals_Of(control_).TextEditor_KeyPress(key);
                     if (key != 0)
-                        control_.TextEditor().Text(control_.TextEditor().Text() +
-                                                   static_cast<char>(key));
+                        Internals_Of(control_).TextEditor().Text(
+                            Internals_Of(control_).TextEditor().Text() + static_cast<char>(key));
                 }
             });
             break;
@@ -590,36 +593,36 @@ inline void Host_Driver::User_Step(int op) {
             Call("click (" + std::to_string(r) + ", " + std::to_string(c) + ")", [&] {
                 const double x = g.ColPos(c) + 10, y = g.RowPos(r) + 10;
                 g.User_MouseMove(0, 0, x, y);
-                control_.Window_Message(g.hWnd(), 513, 0);
+                Internals_Of(control_).Window_Message(g.hWnd(), 513, 0);
                 g.User_MouseDown(1, 0, x, y);
                 g.User_Click(x, y);
             });
             break;
         }
         case 5:
-            Call("focus lost", [&] { control_.UserControl_ExitFocus(); });
+            Call("focus lost", [&] { Internals_Of(control_).UserControl_ExitFocus(); });
             break;
         case 6:
-            Call("focus back", [&] { control_.UserControl_EnterFocus(); });
+            Call("focus back", [&] { Internals_Of(control_).UserControl_EnterFocus(); });
             break;
         case 7: {  // a pick in the drop-down of the current column
             const int c = g.Col(), index = in_.Range(-1, 2);
             Call("drop-down pick " + std::to_string(index), [&] {
-                if (c > 0 && control_.ComboEditor().Exists(c))
-                    control_.ComboEditor()(c).ListIndex(index);
+                if (c > 0 && Internals_Of(control_).ComboEditor().Exists(c))
+                    Internals_Of(control_).ComboEditor()(c).ListIndex(index);
             });
             break;
         }
         case 8: {
             const int c = g.Col();
-            Call("pop-up click", [&] { control_.PopUpEditor_Click(c); });
+            Call("pop-up click", [&] { Internals_Of(control_).PopUpEditor_Click(c); });
             break;
         }
         default: {
             const int n = in_.Range(1, 4);
             const bool shift = in_.Bool();
             Call("Tab_Focus_GotFocus(" + std::to_string(n) + ")",
-                 [&] { control_.Tab_Focus_GotFocus(n, false, !shift); });
+                 [&] { Internals_Of(control_).Tab_Focus_GotFocus(n, false, !shift); });
             break;
         }
     }
@@ -637,7 +640,7 @@ inline bool Host_Driver::Step() {
 
 inline void Host_Driver::Check(const std::string& after) {
     if (!failure_.empty()) return;
-    const Host_Grid& g = control_.GridEditor();
+    const Host_Grid& g = Internals_Of(control_).GridEditor();
     const int rows = g.Rows(), cols = g.Cols();
     auto fail = [&](const std::string& what) { Fail(what + " (after " + after + ")"); };
     if (checks_.grid_visible && !g.Visible()) return fail("the grid is left hidden");
@@ -646,11 +649,13 @@ inline void Host_Driver::Check(const std::string& after) {
     if (rows < 1 || cols < 1) return fail("the grid lost its header cell");
     // The formula store covers the data cells; a grid without any keeps a single empty entry.
     const bool data = rows > 1 && cols > 1;
-    if (checks_.store_shape && (control_.Equation_Mask().Rows() != (data ? rows - 1 : 1) ||
-                                control_.Equation_Mask().Cols() != (data ? cols - 1 : 1)))
-        return fail("the formula store is " + std::to_string(control_.Equation_Mask().Rows()) +
-                    "x" + std::to_string(control_.Equation_Mask().Cols()) + " on a grid of " +
-                    std::to_string(rows) + "x" + std::to_string(cols));
+    if (checks_.store_shape &&
+        (Internals_Of(control_).Equation_Mask().Rows() != (data ? rows - 1 : 1) ||
+         Internals_Of(control_).Equation_Mask().Cols() != (data ? cols - 1 : 1)))
+        return fail("the formula store is " +
+                    std::to_string(Internals_Of(control_).Equation_Mask().Rows()) + "x" +
+                    std::to_string(Internals_Of(control_).Equation_Mask().Cols()) +
+                    " on a grid of " + std::to_string(rows) + "x" + std::to_string(cols));
     if (g.Row() < 0 || g.Row() >= rows || g.Col() < 0 || g.Col() >= cols)
         return fail("the current cell is outside the grid");
     for (int c = 1; checks_.header_titles && c < cols && c < static_cast<int>(header_.size()); ++c)
@@ -675,16 +680,16 @@ inline void Host_Driver::Check(const std::string& after) {
                         std::to_string(control_.CurrentCol) + ")");
     };
     if (!checks_.editor_on_current) return;
-    const Text_Box& text = control_.TextEditor();
+    const Text_Box& text = Internals_Of(control_).TextEditor();
     if (text.Visible() && text.Left() > -1000) editor_ok("the text editor");
-    for (int index : control_.ComboEditor().Indices()) {
+    for (int index : Internals_Of(control_).ComboEditor().Indices()) {
         if (index == 0 || !failure_.empty()) continue;
-        const Combo_Box& combo = control_.ComboEditor()(index);
+        const Combo_Box& combo = Internals_Of(control_).ComboEditor()(index);
         if (combo.Visible() && combo.Left() > -1000) editor_ok("a drop-down");
     }
-    for (int index : control_.PopUpEditor().Indices()) {
+    for (int index : Internals_Of(control_).PopUpEditor().Indices()) {
         if (index == 0 || !failure_.empty()) continue;
-        const Command_Button& button = control_.PopUpEditor()(index);
+        const Command_Button& button = Internals_Of(control_).PopUpEditor()(index);
         if (button.Visible() && button.Left() > -1000) editor_ok("a pop-up button");
     }
 }

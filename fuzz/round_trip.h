@@ -115,11 +115,11 @@ class Round_Trip {
     }
     // The host writes plain cells; formulas are typed by the user and committed by a move.
     void Put(int r, int c, const std::string& source) {
-        Host_Grid& g = control_.GridEditor();
+        Host_Grid& g = Internals_Of(control_).GridEditor();
         if (c == 2 || c == 3) {
             g.Row(r);
             g.Col(c);
-            control_.TextEditor().Text(source);
+            Internals_Of(control_).TextEditor().Text(source);
             g.Col(c == 2 ? 3 : 2);
         } else {
             control_.Cell_Text(r, c, source);
@@ -157,17 +157,17 @@ class Round_Trip {
         return key;
     }
     std::string Mask_Of(int r, int c) const {
-        const auto& mask = control_.Equation_Mask();
+        const auto& mask = Internals_Of(control_).Equation_Mask();
         return r <= mask.Rows() && c <= mask.Cols() ? mask.Get(r, c) : "";
     }
     std::string Grid_Key(int r) const {
         Row row;
-        const auto& mask = control_.Equation_Mask();
+        const auto& mask = Internals_Of(control_).Equation_Mask();
         for (int c = 1; c <= Cols; ++c)
             row.source[static_cast<size_t>(c - 1)] =
                 (c == 2 || c == 3) && r <= mask.Rows() && c <= mask.Cols()
                     ? mask.Get(r, c)
-                    : control_.GridEditor().TextMatrix(r, c);
+                    : Internals_Of(control_).GridEditor().TextMatrix(r, c);
         return Key(row);
     }
     void Check();
@@ -176,7 +176,7 @@ class Round_Trip {
     // on a row that shows.
     std::optional<int> Shown_Row() {
         const int r = Any_Row();
-        if (control_.GridEditor().RowHeight(r) == 0) return std::nullopt;
+        if (Internals_Of(control_).GridEditor().RowHeight(r) == 0) return std::nullopt;
         return r;
     }
 
@@ -194,7 +194,7 @@ class Round_Trip {
 
 inline bool Round_Trip::Step() {
     if (!failure_.empty()) return false;
-    Host_Grid& g = control_.GridEditor();
+    Host_Grid& g = Internals_Of(control_).GridEditor();
     const int n = static_cast<int>(rows_.size());
     switch (in_.Range(0, 9)) {
         case 0:
@@ -217,8 +217,8 @@ inline bool Round_Trip::Step() {
                 const int r = static_cast<int>(now.size()) + 1;
                 std::string sources;
                 for (int c = 1; c <= Cols; ++c)
-                    sources += " \"" + control_.GridEditor().TextMatrix(r, c) + "\"/\"" +
-                               Mask_Of(r, c) + "\"";
+                    sources += " \"" + Internals_Of(control_).GridEditor().TextMatrix(r, c) +
+                               "\"/\"" + Mask_Of(r, c) + "\"";
                 Fail("after the sort row " + std::to_string(r) + " (shown/source:" + sources +
                      ") is none of the rows the grid had");
             }
@@ -308,12 +308,12 @@ inline bool Round_Trip::Step() {
 
 inline void Round_Trip::Check() {
     if (!failure_.empty()) return;
-    const Host_Grid& g = control_.GridEditor();
+    const Host_Grid& g = Internals_Of(control_).GridEditor();
     const int n = static_cast<int>(rows_.size());
     if (g.Rows() != n + 1 || g.Cols() != Cols + 1)
         return Fail("the grid is " + std::to_string(g.Rows()) + "x" + std::to_string(g.Cols()) +
                     ", the rows need " + std::to_string(n + 1) + "x" + std::to_string(Cols + 1));
-    const auto& mask = control_.Equation_Mask();
+    const auto& mask = Internals_Of(control_).Equation_Mask();
     for (int r = 1; r <= n; ++r) {
         const Row& row = rows_[static_cast<size_t>(r - 1)];
         for (int c = 1; c <= Cols; ++c) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -74,7 +75,10 @@ class Column_Header::Arrow : public QWidget {
 };
 
 Column_Header::Column_Header(vekGRID& control, Grid_View& view)
-    : control_(control), grid_(control.GridEditor()), view_(&view), viewport_(view.viewport()) {
+    : control_(control),
+      grid_(Internals_Of(control).GridEditor()),
+      view_(&view),
+      viewport_(view.viewport()) {
     viewport_->installEventFilter(this);
     arrow_ = new Arrow(*this, viewport_);
 }
@@ -179,10 +183,10 @@ void Column_Header::Sort(int col) {
         if (!labels.insert(grid_.TextMatrix(r, 0)).second) return;
     // The click took the person out of the cell: what they typed goes in first (as leaving
     // the control commits it), or the sort would put the editor's text on another row's cell.
-    if (control_.Control_Has_Focus()) {
+    if (Internals_Of(control_).Control_Has_Focus()) {
         const vekGRID::Undo_Step step(control_);
-        control_.UserControl_ExitFocus();
-        control_.UserControl_EnterFocus();
+        Internals_Of(control_).UserControl_ExitFocus();
+        Internals_Of(control_).UserControl_EnterFocus();
     }
     {
         // A step of its own, so Ctrl+Z puts the rows back in their order.

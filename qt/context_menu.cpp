@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/platform/message_box.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
@@ -11,7 +12,7 @@
 namespace vekgrid::qt {
 
 Context_Menu::Context_Menu(vekGRID& control, Grid_View& view)
-    : control_(control), grid_(control.GridEditor()), viewport_(view.viewport()) {
+    : control_(control), grid_(Internals_Of(control).GridEditor()), viewport_(view.viewport()) {
     viewport_->installEventFilter(this);
 }
 
@@ -49,7 +50,7 @@ bool Context_Menu::Can_Cut() const {
 }
 
 bool Context_Menu::Can_Paste() const {
-    return Can_Cut() && !control_.Host_Platform().System_Clipboard().Text().empty();
+    return Can_Cut() && !Internals_Of(control_).Host_Platform().System_Clipboard().Text().empty();
 }
 
 bool Context_Menu::Can_Clear() const {
@@ -108,9 +109,9 @@ void Context_Menu::New_Row() {
 
 void Context_Menu::Delete_Row() {
     if (!Can_Change_Rows()) return;
-    if (control_.Host_Platform().Messages().MsgBox("Are you sure you want to delete this row?",
-                                                   Msg::Yes_No | Msg::Question | Msg::System_Modal,
-                                                   "Delete Row?") == Msg::Yes) {
+    if (Internals_Of(control_).Host_Platform().Messages().MsgBox(
+            "Are you sure you want to delete this row?",
+            Msg::Yes_No | Msg::Question | Msg::System_Modal, "Delete Row?") == Msg::Yes) {
         const vekGRID::Undo_Step step(control_);
         control_.Delete_Row(grid_.Row(), true);
     }

@@ -9,6 +9,7 @@
 #include <climits>
 #include <unordered_map>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/grid_widget.h"
 #include "vekgrid/qt/qt_platform.h"
@@ -121,7 +122,7 @@ class Cell_Accessible : public QAccessibleInterface, public QAccessibleTableCell
   private:
     const Host_Grid* Grid() const {
         Grid_Widget* w = Widget_Of(view_);
-        return w ? &w->grid().GridEditor() : nullptr;
+        return w ? &Internals_Of(w->grid()).GridEditor() : nullptr;
     }
 
     QPointer<Grid_View> view_;
@@ -136,7 +137,7 @@ class Grid_Accessible : public QAccessibleWidget, public QAccessibleTableInterfa
         : QAccessibleWidget(view, QAccessible::Table), view_(view) {}
     ~Grid_Accessible() override { Drop_Cells(); }
 
-    Host_Grid& Grid() const { return Widget_Of(view_)->grid().GridEditor(); }
+    Host_Grid& Grid() const { return Internals_Of(Widget_Of(view_)->grid()).GridEditor(); }
     vekGRID& Control() const { return Widget_Of(view_)->grid(); }
 
     // The cell interface of grid cell (row, col), made once and kept while it is in use.

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/grid_accessible.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -82,7 +83,7 @@ std::vector<Span> Col_Spans(const Host_Grid& grid, int width) {
 }  // namespace
 
 Grid_View::Grid_View(vekGRID& control, QWidget* parent)
-    : QAbstractScrollArea(parent), control_(control), grid_(control.GridEditor()) {
+    : QAbstractScrollArea(parent), control_(control), grid_(Internals_Of(control).GridEditor()) {
     setFrameShape(QFrame::NoFrame);
     // Clicks focus the grid; Tab moves between columns through the control's catchers.
     setFocusPolicy(Qt::ClickFocus);
@@ -277,7 +278,7 @@ void Grid_View::Paint(QPainter& painter, const QRect& area) {
 
     // Check boxes are drawn by the style at the device's resolution, not from a bitmap.
     std::vector<char> check_box(col_spans.size());
-    const Variant_Array& columns = control_.Column_Properties();
+    const Variant_Array& columns = Internals_Of(control_).Column_Properties();
     for (size_t i = 0; i < col_spans.size(); ++i) {
         const int c = col_spans[i].index;
         check_box[i] = c >= 1 && columns.Contains(Col_Attr::Editor, c) &&
@@ -422,7 +423,7 @@ void Grid_View::mousePressEvent(QMouseEvent* event) {
     const int from_row = grid_.Row(), from_col = grid_.Col();
     grid_.User_MouseMove(0, shift, x, y);
     if (event->button() == Qt::LeftButton)
-        control_.Window_Message(grid_.hWnd(), kLeftButtonDown, 0);
+        Internals_Of(control_).Window_Message(grid_.hWnd(), kLeftButtonDown, 0);
     grid_.User_MouseDown(Button_Code(event->button()), shift, x, y);
     drag_ = Drag::None;
     if (event->button() != Qt::LeftButton) return;
@@ -521,7 +522,7 @@ void Grid_View::wheelEvent(QWheelEvent* event) {
     // In a drop-down column the wheel's Up and Down keys would step the list that opens on
     // each cell they enter, changing values the person never touched: there the wheel
     // scrolls the grid instead.
-    const Variant_Array& columns = control_.Column_Properties();
+    const Variant_Array& columns = Internals_Of(control_).Column_Properties();
     const int col = grid_.Col();
     if (col >= 1 && columns.Contains(Col_Attr::Editor, col) &&
         columns(Col_Attr::Editor, col).Is_Numeric() &&
@@ -532,7 +533,8 @@ void Grid_View::wheelEvent(QWheelEvent* event) {
     // The wheel moves the current cell three rows, as keys do; the view follows the cell.
     const auto word =
         static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(delta, -32768, 32767)));
-    control_.Window_Message(grid_.hWnd(), kMouseWheel, static_cast<std::int32_t>(word) << 16);
+    Internals_Of(control_).Window_Message(grid_.hWnd(), kMouseWheel,
+                                          static_cast<std::int32_t>(word) << 16);
     event->accept();
 }
 

@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <string_view>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/platform/file_property_bag.h"
 #include "vekgrid/qt/column_header.h"
 #include "vekgrid/qt/context_menu.h"
@@ -145,13 +146,13 @@ bool Grid_Widget::Inside(QWidget* widget) const {
 
 void Grid_Widget::Focus_Changed(QWidget* old, QWidget* now) {
     const bool was = Inside(old), is = Inside(now);
-    if (!was && is) control_->UserControl_EnterFocus();
+    if (!was && is) Internals_Of(*control_).UserControl_EnterFocus();
     // Only a move to another widget of the same window is the control losing the focus; a
     // message box or another window taking it leaves the edit open, as on the desktop. The
     // edit it commits is a step of the history like any other.
     if (was && !is && now && now->window() == window()) {
         const vekGRID::Undo_Step step(*control_);
-        control_->UserControl_ExitFocus();
+        Internals_Of(*control_).UserControl_ExitFocus();
     }
 }
 
@@ -223,9 +224,9 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
                    menu_->Open_At_Current_Cell();
         case QEvent::MouseButtonPress: {
             Widget* widget = platform_->Widget_Of(watched);
-            if (widget && widget == &control_->TextEditor()) {
+            if (widget && widget == &Internals_Of(*control_).TextEditor()) {
                 auto& mouse = static_cast<QMouseEvent&>(*event);
-                control_->TextEditor_MouseDown(
+                Internals_Of(*control_).TextEditor_MouseDown(
                     static_cast<std::int16_t>(Button_Code(mouse.button())),
                     static_cast<std::int16_t>(Shift_Code(mouse.modifiers())),
                     static_cast<float>(mouse.position().x() * kTwipsPerPixel),
@@ -239,7 +240,7 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
-    Host_Grid& grid = control_->GridEditor();
+    Host_Grid& grid = Internals_Of(*control_).GridEditor();
     int shift = Shift_Code(key.modifiers());
     const int code = Key_Code(key);
     if (key.key() == Qt::Key_Backtab) shift |= 1;
@@ -247,13 +248,13 @@ bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
     QWidget* focus_before = QApplication::focusWidget();
     if (code != 0) {
         auto k = static_cast<std::int16_t>(code);
-        control_->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
+        Internals_Of(*control_).UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
         // An Alt key is the control's or a menu's; it never types into an editor.
         if (k == 0 || (shift & 4)) return true;
         if (code == kTab && !(shift & ~1)) {
             // Tab lands on the catcher after the editors, Shift+Tab on the one before them;
             // each moves the current cell a column and hands the focus back.
-            control_->Tab_Focus(shift & 1 ? 2 : 3).SetFocus();
+            Internals_Of(*control_).Tab_Focus(shift & 1 ? 2 : 3).SetFocus();
             return true;
         }
     }
@@ -268,10 +269,10 @@ bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
     const char16_t ch = text.at(0).unicode();
     if (ch < 32 && ch != 8) return false;
     auto ascii = static_cast<std::int16_t>(ch < 0x8000 ? ch : '?');
-    control_->UserControl_KeyPress(ascii);
+    Internals_Of(*control_).UserControl_KeyPress(ascii);
     if (ascii == 0) return true;
-    if (platform_->Widget_Of(target) == &control_->TextEditor()) {
-        control_->TextEditor_KeyPress(ascii);
+    if (platform_->Widget_Of(target) == &Internals_Of(*control_).TextEditor()) {
+        Internals_Of(*control_).TextEditor_KeyPress(ascii);
         if (ascii == 0) {
             Key_Rejected(qobject_cast<QWidget*>(target));
             return true;
@@ -281,7 +282,7 @@ bool Grid_Widget::Preview_Key(QObject* target, QKeyEvent& key) {
 }
 
 QString Grid_Widget::Accepted_Keys(int col) const {
-    const Variant_Array& columns = control_->Column_Properties();
+    const Variant_Array& columns = Internals_Of(*control_).Column_Properties();
     auto flag = [&](int attribute) {
         return columns.Contains(attribute, col) && columns(attribute, col).To_Bool();
     };

@@ -24,7 +24,7 @@ TEST_F(Appearance_Test, RowColorColoursTheDataPartOrTheWholeRow) {
     EXPECT_EQ(grid().Look(2, 0).back, 0x00FF00u) << "row numbers are truncated";
     EXPECT_EQ(grid().Row(), 1) << "the current cell stays where the person is editing";
     EXPECT_EQ(grid().Col(), 1);
-    EXPECT_FALSE(control->Updating_Grid());
+    EXPECT_FALSE(Internals_Of(*control).Updating_Grid());
 }
 
 TEST_F(Appearance_Test, CellColoursRestoreTheCurrentCell) {
@@ -90,7 +90,7 @@ TEST_F(Appearance_Test, WordWrapGrowsRowsToFitTheirText) {
     EXPECT_EQ(grid().RowHeight(1), 240);
     EXPECT_EQ(grid().RowHeight(2), 4 * 195);
     EXPECT_EQ(grid().RowHeight(3), 2000) << "a taller row is never shrunk";
-    EXPECT_EQ(control->Text1().Width(), 1500);
+    EXPECT_EQ(Internals_Of(*control).Text1().Width(), 1500);
     EXPECT_EQ(grid().Row(), 1);
     EXPECT_TRUE(grid().Visible());
 
@@ -104,7 +104,7 @@ TEST_F(Appearance_Test, WordWrapGrowsRowsToFitTheirText) {
 TEST_F(Appearance_Test, GridLineModes) {
     control->Gridline_Draw(None);
     EXPECT_EQ(grid().GridLines(), 0);
-    EXPECT_EQ(control->Vertical_Gridline().Count(), 1u);
+    EXPECT_EQ(Internals_Of(*control).Vertical_Gridline().Count(), 1u);
     control->Gridline_Draw(Vertical_Only);
     EXPECT_EQ(grid().GridLines(), 0) << "vertical-only changes nothing";
     control->Gridline_Draw(Both);
@@ -120,11 +120,11 @@ TEST(Grid_Lines, HorizontalOnlyLaysStripsAndReusesThem) {
         vekColumn column;
         control.Add_Column(column);
     }
-    control.GridEditor().Rows(3);
+    Internals_Of(control).GridEditor().Rows(3);
     control.Gridline_Draw(Horizontal_Only);
-    auto& strips = control.Vertical_Gridline();
+    auto& strips = Internals_Of(control).Vertical_Gridline();
     ASSERT_EQ(strips.Indices(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    Host_Grid& grid = control.GridEditor();
+    Host_Grid& grid = Internals_Of(control).GridEditor();
     for (int c = 1; c <= 3; ++c) {
         EXPECT_EQ(strips(c).Left(), grid.ColPos(c) - 15) << c;
         EXPECT_EQ(strips(c).Height(), (3 - 1 - grid.TopRow()) * 240) << c;
@@ -149,10 +149,10 @@ TEST(Grid_Lines, VerticalStripsStopAtTheGridsBottom) {
     vekGRID control(platform);
     vekColumn column;
     control.Add_Column(column);
-    control.GridEditor().Rows(100);
-    control.GridEditor().Height(2000);
+    Internals_Of(control).GridEditor().Rows(100);
+    Internals_Of(control).GridEditor().Height(2000);
     control.Gridline_Draw(Horizontal_Only);
-    EXPECT_EQ(control.Vertical_Gridline()(1).Height(), 2000);
+    EXPECT_EQ(Internals_Of(control).Vertical_Gridline()(1).Height(), 2000);
 }
 
 }  // namespace

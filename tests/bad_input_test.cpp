@@ -62,12 +62,12 @@ class Bad_Input_Test : public Control_Test {
     void Expect_Consistent(const std::string& context) {
         const int rows = grid().Rows(), cols = grid().Cols();
         const bool data = rows > 1 && cols > 1;
-        EXPECT_EQ(control->Equation_Mask().Rows(), data ? rows - 1 : 1) << context;
-        EXPECT_EQ(control->Equation_Mask().Cols(), data ? cols - 1 : 1) << context;
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), data ? rows - 1 : 1) << context;
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Cols(), data ? cols - 1 : 1) << context;
         EXPECT_TRUE(grid().Row() >= 0 && grid().Row() < rows) << context;
         EXPECT_TRUE(grid().Col() >= 0 && grid().Col() < cols) << context;
-        EXPECT_FALSE(control->Updating_Grid()) << context;
-        EXPECT_FALSE(control->Suppress_Cell_Events()) << context;
+        EXPECT_FALSE(Internals_Of(*control).Updating_Grid()) << context;
+        EXPECT_FALSE(Internals_Of(*control).Suppress_Cell_Events()) << context;
         if (!data) return;
         events.lines.clear();
         Type_Into(1, 1, "edited");
@@ -241,7 +241,7 @@ TEST_F(Bad_Input_Test, FormulaOfAHundredThousandCharacters) {
     Type_Into(1, 2, sum);
     grid().Row(2);
     EXPECT_EQ(control->Cell_Text(1, 2), result[0]);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), sum);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), sum);
 }
 
 TEST_F(Bad_Input_Test, NumberTextsOfAnyShapeReadWithoutFailing) {

@@ -19,13 +19,13 @@ class Cell_Moves_Test : public Control_Test {
   protected:
     void Key(int code, int shift = 0) {
         std::int16_t k = static_cast<std::int16_t>(code);
-        control->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
+        Internals_Of(*control).UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
     }
     // A left click at a point of the grid, as the view reports it: the pointer moves there, the
     // button goes down, then comes up.
     void Click_At(double x, double y) {
         grid().User_MouseMove(0, 0, x, y);
-        control->Window_Message(grid().hWnd(), 513, 0);
+        Internals_Of(*control).Window_Message(grid().hWnd(), 513, 0);
         grid().User_MouseDown(1, 0, x, y);
         grid().User_Click(x, y);
     }
@@ -42,9 +42,10 @@ class Cell_Moves_Test : public Control_Test {
         grid().Row(row);
         grid().Col(col);
         ASSERT_EQ(Cell(), std::to_string(row) + "," + std::to_string(col));
-        control->TextEditor().Text(text);
-        control->TextEditor().SelStart(0);  // all selected: Left and Right leave the cell
-        control->TextEditor().SelLength(static_cast<int>(text.size()));
+        Internals_Of(*control).TextEditor().Text(text);
+        Internals_Of(*control).TextEditor().SelStart(
+            0);  // all selected: Left and Right leave the cell
+        Internals_Of(*control).TextEditor().SelLength(static_cast<int>(text.size()));
         events.lines.clear();
     }
     bool Editor_Active() { return control->CurrentRow != 0 && control->CurrentCol != 0; }
@@ -75,7 +76,7 @@ TEST_F(Cell_Moves_Test, LeavingAcrossDividersAndBlockedCellsReportsTheEditedCell
     EXPECT_EQ(Cell_Events(), (Lines{"LeaveCell", "EnterCell", "CellChanged(a,c,1,1)"}));
 
     Edit(1, 1, "d");
-    control->Tab_Focus_GotFocus(3);  // Tab
+    Internals_Of(*control).Tab_Focus_GotFocus(3);  // Tab
     EXPECT_EQ(Cell(), "1,4");
     EXPECT_EQ(Cell_Events(), (Lines{"LeaveCell", "EnterCell", "CellChanged(c,d,1,1)"}));
 
@@ -94,7 +95,7 @@ TEST_F(Cell_Moves_Test, LeavingAcrossDividersAndBlockedCellsReportsTheEditedCell
     EXPECT_EQ(Cell_Events(), (Lines{"LeaveCell", "EnterCell", "CellChanged(,f,1,5)"}));
     EXPECT_EQ(grid().TextMatrix(1, 5), "f");
     EXPECT_EQ(grid().TextMatrix(1, 2), "") << "nothing is written into a divider";
-    EXPECT_EQ(control->Equation_Mask().Get(1, 3), "");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 3), "");
 }
 
 TEST_F(Cell_Moves_Test, AClickIsHandledOnce) {
@@ -117,22 +118,22 @@ TEST_F(Cell_Moves_Test, AClickIsHandledOnce) {
     Click(2, 4);  // a divider: nothing changes, the edit stays open
     EXPECT_EQ(Cell(), "1,3");
     EXPECT_EQ(events.lines, (Lines{"Click"}));
-    EXPECT_TRUE(control->TextEditor().Visible());
-    EXPECT_EQ(control->TextEditor().Text(), "y");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 3), "");
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Visible());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Text(), "y");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 3), "");
 
     const double below = grid().RowPos(3) + grid().RowHeight(3) + 100;
     Click_At(grid().ColPos(2) + 10, below);
     EXPECT_EQ(Cell(), "1,3") << "a click below the last row changes nothing";
     EXPECT_EQ(Cell_Events(), Lines{});
-    EXPECT_EQ(control->TextEditor().Text(), "y");
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Text(), "y");
 
     events.lines.clear();
     Click(3, 5);
     EXPECT_EQ(Cell(), "3,5");
     EXPECT_EQ(Cell_Events(), (Lines{"LeaveCell", "EnterCell", "CellChanged(,y,1,3)"}));
     EXPECT_EQ(std::count(events.lines.begin(), events.lines.end(), "Click"), 1);
-    EXPECT_EQ(control->TextEditor().Left(), grid().Left() + grid().CellLeft());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), grid().Left() + grid().CellLeft());
 }
 
 // Grids where no cell can take the editor: every column a divider, the only text column hidden
@@ -160,8 +161,8 @@ TEST_F(Cell_Moves_Test, GridsWhereNoCellTakesTheEditorHaveNoActiveEditor) {
             [&] { Key(kEnter); },
             [&] { Key(kPageDown); },
             [&] { Key(kSpace); },
-            [&] { control->Tab_Focus_GotFocus(3); },
-            [&] { control->Tab_Focus_GotFocus(2); },
+            [&] { Internals_Of(*control).Tab_Focus_GotFocus(3); },
+            [&] { Internals_Of(*control).Tab_Focus_GotFocus(2); },
             [&] { control->Rows(2); },
             [&] { control->Rows(5); },
             [&] { control->Current_Row(1); },
@@ -172,7 +173,7 @@ TEST_F(Cell_Moves_Test, GridsWhereNoCellTakesTheEditorHaveNoActiveEditor) {
             grid().Row(0);  // the grid moves on as the user would
             grid().Row(1);
             EXPECT_FALSE(Editor_Active()) << "action " << i;
-            EXPECT_FALSE(control->TextEditor().Visible()) << "action " << i;
+            EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible()) << "action " << i;
             EXPECT_TRUE(grid().Visible()) << "action " << i;
         }
     };
@@ -206,12 +207,12 @@ TEST_F(Cell_Moves_Test, HostCallsLeaveTheGridShownAndRedrawAsTheyFoundIt) {
     Add(TextBox);
     Add(TextBox);
     control->Rows(4);
-    ASSERT_TRUE(control->Tab_Focus(1).Visible());
+    ASSERT_TRUE(Internals_Of(*control).Tab_Focus(1).Visible());
     control->Rows(0);
     ASSERT_EQ(platform.messages.calls.size(), 1u);
     EXPECT_EQ(platform.messages.calls[0].title, "VEKGrid Error");
     EXPECT_TRUE(grid().Visible());
-    EXPECT_TRUE(control->Tab_Focus(1).Visible());
+    EXPECT_TRUE(Internals_Of(*control).Tab_Focus(1).Visible());
     EXPECT_EQ(grid().Rows(), 4);
 
     control->Redraw(false);
@@ -234,9 +235,9 @@ TEST_F(Cell_Moves_Test, HostCallsLeaveTheGridShownAndRedrawAsTheyFoundIt) {
     grid().Row(1);
     grid().Row(2);
     grid().Col(1);
-    ASSERT_TRUE(control->TextEditor().Visible());
+    ASSERT_TRUE(Internals_Of(*control).TextEditor().Visible());
     control->RowHeight(2, 0);
-    EXPECT_FALSE(control->TextEditor().Visible());
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible());
 }
 
 // Random host calls, keys and clicks on grids of every column kind, with the control's
@@ -274,7 +275,7 @@ TEST_F(Cell_Moves_Test, RandomUseKeepsTheCurrentCellAndTheEditorInStep) {
                     break;
                 case 2:
                     what = "tab";
-                    control->Tab_Focus_GotFocus(pick(2, 3));
+                    Internals_Of(*control).Tab_Focus_GotFocus(pick(2, 3));
                     break;
                 case 3:
                 case 4:
@@ -283,7 +284,7 @@ TEST_F(Cell_Moves_Test, RandomUseKeepsTheCurrentCellAndTheEditorInStep) {
                     break;
                 case 5:
                     what = "type";
-                    control->TextEditor().Text(pick(0, 1) ? "a\tb\nc" : "=1+2");
+                    Internals_Of(*control).TextEditor().Text(pick(0, 1) ? "a\tb\nc" : "=1+2");
                     break;
                 case 6:
                     what = "rows";
@@ -325,14 +326,16 @@ TEST_F(Cell_Moves_Test, RandomUseKeepsTheCurrentCellAndTheEditorInStep) {
                          what);
             ASSERT_TRUE(grid().Visible());
             ASSERT_TRUE(grid().Redraw());
-            ASSERT_TRUE(control->Tab_Focus(1).Visible());
-            ASSERT_FALSE(control->Updating_Grid());
-            ASSERT_FALSE(control->Suppress_Cell_Events());
-            const Text_Box& box = control->TextEditor();
+            ASSERT_TRUE(Internals_Of(*control).Tab_Focus(1).Visible());
+            ASSERT_FALSE(Internals_Of(*control).Updating_Grid());
+            ASSERT_FALSE(Internals_Of(*control).Suppress_Cell_Events());
+            const Text_Box& box = Internals_Of(*control).TextEditor();
             if (Editor_Active()) {
                 ASSERT_EQ(control->CurrentRow, grid().Row());
                 ASSERT_EQ(control->CurrentCol, grid().Col());
-                ASSERT_NE(control->Column_Properties()(Col_Attr::Editor, grid().Col()).To_Long(),
+                ASSERT_NE(Internals_Of(*control)
+                              .Column_Properties()(Col_Attr::Editor, grid().Col())
+                              .To_Long(),
                           Divider);
             }
             if (box.Visible()) {

@@ -12,29 +12,29 @@ TEST_F(Control_Test, FreshControlHasOneHeaderCellAndAnEmptyColumnTable) {
     EXPECT_EQ(grid().Rows(), 1);
     EXPECT_EQ(grid().Cols(), 1);
     EXPECT_EQ(grid().FocusRect(), 0);
-    EXPECT_EQ(control->Column_Properties().Upper(1), 21);
-    EXPECT_EQ(control->Column_Properties().Upper(2), 0);
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(1), 21);
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), 0);
     EXPECT_TRUE(attr(Col_Attr::Title, 0).Is_Empty());
-    EXPECT_EQ(control->Timer1().Interval(), 400);
-    EXPECT_TRUE(control->Timer1().Enabled());
-    for (int n = 1; n <= 4; ++n) EXPECT_EQ(control->Tab_Focus(n).Left(), -10000);
+    EXPECT_EQ(Internals_Of(*control).Timer1().Interval(), 400);
+    EXPECT_TRUE(Internals_Of(*control).Timer1().Enabled());
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(Internals_Of(*control).Tab_Focus(n).Left(), -10000);
     EXPECT_TRUE(control->Allow_Shortcut_Keys);
-    EXPECT_EQ(control->ComboEditor().Count(), 1u);
+    EXPECT_EQ(Internals_Of(*control).ComboEditor().Count(), 1u);
     EXPECT_EQ(control->Row_Color_Odd().To_Long(), static_cast<std::int32_t>(kOdd));
     EXPECT_EQ(control->Return_Key_Behavior(), Changes_Col);
-    EXPECT_EQ(control->Parent_Form(), &platform.form);
+    EXPECT_EQ(Internals_Of(*control).Parent_Form(), &platform.form);
 }
 
 TEST_F(Control_Test, DesignModeShowsTheVersionBoxAndBindsNoForm) {
     platform.design_mode = true;
     vekGRID designed(platform);
     designed.Show();
-    EXPECT_EQ(designed.Parent_Form(), nullptr);
+    EXPECT_EQ(Internals_Of(designed).Parent_Form(), nullptr);
     vekColumn column;
     designed.Add_Column(column);
-    EXPECT_TRUE(designed.Text2().Visible());
-    EXPECT_EQ(designed.Text2().Text(), "003 v16");
-    EXPECT_FALSE(control->Text2().Visible());
+    EXPECT_TRUE(Internals_Of(designed).Text2().Visible());
+    EXPECT_EQ(Internals_Of(designed).Text2().Text(), "003 v16");
+    EXPECT_FALSE(Internals_Of(*control).Text2().Visible());
 }
 
 TEST_F(Control_Test, FirstColumnMakesTwoColumnGridWithStyledHeader) {
@@ -52,7 +52,7 @@ TEST_F(Control_Test, FirstColumnMakesTwoColumnGridWithStyledHeader) {
     }
     EXPECT_EQ(grid().ColWidth(1), 1500);
     EXPECT_EQ(grid().ColAlignment(1), Align::Right);
-    EXPECT_FALSE(control->Updating_Grid());
+    EXPECT_FALSE(Internals_Of(*control).Updating_Grid());
 }
 
 TEST_F(Control_Test, UnsetColumnGetsTheReplacementValues) {
@@ -142,20 +142,21 @@ TEST_F(Control_Test, ComboColumnGetsItsListAndWindowInterception) {
     combo.ComboBox_List("Red,Green,,Blue");
     combo.Combo_Includes_Popup(true);
     control->Add_Column(combo);
-    Combo_Box& editor = control->ComboEditor()(2);
+    Combo_Box& editor = Internals_Of(*control).ComboEditor()(2);
     ASSERT_EQ(editor.ListCount(), 4);
     EXPECT_EQ(editor.List(1), "Green");
     EXPECT_EQ(editor.List(2), "");
     EXPECT_EQ(editor.List(3), "Blue");
     EXPECT_EQ(editor.TabIndex(), 4);
-    EXPECT_EQ(control->ComboEditor()(1).ListCount(), 0) << "an empty list has no items";
-    EXPECT_TRUE(control->PopUpEditor().Exists(2));
-    EXPECT_FALSE(control->PopUpEditor().Exists(1));
+    EXPECT_EQ(Internals_Of(*control).ComboEditor()(1).ListCount(), 0)
+        << "an empty list has no items";
+    EXPECT_TRUE(Internals_Of(*control).PopUpEditor().Exists(2));
+    EXPECT_FALSE(Internals_Of(*control).PopUpEditor().Exists(1));
 
-    EXPECT_EQ(control->Combo_Window_Handle(2), editor.hWnd());
-    EXPECT_EQ(control->Combo_List_Window_Handle(2), editor.List_hWnd());
-    EXPECT_NE(control->Combo_Old_Window_Procedure(2), 0);
-    EXPECT_EQ(platform.windows.Procedure(editor.hWnd()), control->Combo_Procedure());
+    EXPECT_EQ(Internals_Of(*control).Combo_Window_Handle(2), editor.hWnd());
+    EXPECT_EQ(Internals_Of(*control).Combo_List_Window_Handle(2), editor.List_hWnd());
+    EXPECT_NE(Internals_Of(*control).Combo_Old_Window_Procedure(2), 0);
+    EXPECT_EQ(platform.windows.Procedure(editor.hWnd()), Internals_Of(*control).Combo_Procedure());
     EXPECT_NE(platform.windows.GetProp(editor.List_hWnd(), "nvVirtualLV"), 0);
 
     combo.ComboBox_List("One");
@@ -163,25 +164,26 @@ TEST_F(Control_Test, ComboColumnGetsItsListAndWindowInterception) {
     control->Add_Column(combo, true);
     ASSERT_EQ(editor.ListCount(), 1);
     EXPECT_EQ(editor.List(0), "One");
-    EXPECT_EQ(editor.Left(), control->ComboEditor()(2).Left()) << "its place is restored";
+    EXPECT_EQ(editor.Left(), Internals_Of(*control).ComboEditor()(2).Left())
+        << "its place is restored";
 }
 
 TEST_F(Control_Test, ClearGridUndoesColumnsWidgetsAndInterception) {
     Add(ComboBox);
     Add(ComboBox);
     Add(PopUp);
-    ASSERT_EQ(control->ComboEditor().Count(), 3u);
+    ASSERT_EQ(Internals_Of(*control).ComboEditor().Count(), 3u);
     ASSERT_EQ(platform.windows.Property_Count(), 4u);
     control->Clear_Grid();
-    EXPECT_EQ(control->ComboEditor().Count(), 1u);
+    EXPECT_EQ(Internals_Of(*control).ComboEditor().Count(), 1u);
     EXPECT_EQ(platform.windows.Property_Count(), 0u);
     EXPECT_EQ(platform.windows.Replaced_Count(), 0u);
-    EXPECT_EQ(control->Combo_Old_Window_Procedure(1), 0);
+    EXPECT_EQ(Internals_Of(*control).Combo_Old_Window_Procedure(1), 0);
     EXPECT_EQ(grid().Rows(), 1);
     EXPECT_EQ(grid().Cols(), 1);
-    EXPECT_EQ(control->Column_Properties().Upper(2), 0);
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), 0);
     Add(ComboBox);
-    EXPECT_EQ(control->ComboEditor().Count(), 2u) << "column 1 can be loaded again";
+    EXPECT_EQ(Internals_Of(*control).ComboEditor().Count(), 2u) << "column 1 can be loaded again";
 }
 
 TEST_F(Control_Test, DestructionRemovesEveryInterception) {
@@ -203,9 +205,9 @@ TEST_F(Control_Test, ColumnsAboveTheInterceptionLimitStillWork) {
     combo.Editor_Type(ComboBox);
     combo.ComboBox_List("a,b");
     control->Add_Column(combo);
-    int j = control->Column_Properties().Upper(2);
+    int j = Internals_Of(*control).Column_Properties().Upper(2);
     ASSERT_GT(j, 1000);
-    EXPECT_EQ(control->ComboEditor()(j).ListCount(), 2);
+    EXPECT_EQ(Internals_Of(*control).ComboEditor()(j).ListCount(), 2);
     EXPECT_EQ(platform.windows.Property_Count(), 0u);
 }
 
@@ -214,7 +216,8 @@ TEST_F(Control_Test, DividerColumnHasNoTitleAndTheControlsBackColour) {
     grid().Rows(3);
     Add(Divider, "ignored");
     EXPECT_EQ(grid().TextMatrix(0, 2), "");
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(grid().Look(r, 2).back, control->Control_Back_Color());
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(grid().Look(r, 2).back, Internals_Of(*control).Control_Back_Color());
 }
 
 TEST_F(Control_Test, CheckBoxColumnStartsUntickedAndEditColumnUnticksAgain) {
@@ -224,7 +227,7 @@ TEST_F(Control_Test, CheckBoxColumnStartsUntickedAndEditColumnUnticksAgain) {
     for (int r = 1; r <= 3; ++r) {
         EXPECT_EQ(grid().TextMatrix(r, 2), "0");
         auto look = grid().Look(r, 2);
-        EXPECT_EQ(look.picture, control->CheckBox_Off().Picture());
+        EXPECT_EQ(look.picture, Internals_Of(*control).CheckBox_Off().Picture());
         EXPECT_EQ(look.fore, look.back) << "the stored text does not show";
         EXPECT_EQ(look.picture_alignment, Align::Center);
     }
@@ -232,7 +235,7 @@ TEST_F(Control_Test, CheckBoxColumnStartsUntickedAndEditColumnUnticksAgain) {
     box.Display_Index(2);
     control->Add_Column(box, true);
     EXPECT_EQ(grid().TextMatrix(2, 2), "0");
-    EXPECT_EQ(grid().Look(2, 2).picture, control->CheckBox_Off().Picture());
+    EXPECT_EQ(grid().Look(2, 2).picture, Internals_Of(*control).CheckBox_Off().Picture());
 }
 
 TEST_F(Control_Test, EditColumnOutsideTheTableReachesTheHost) {
@@ -240,7 +243,8 @@ TEST_F(Control_Test, EditColumnOutsideTheTableReachesTheHost) {
     vekColumn column;
     column.Display_Index(7);
     EXPECT_THROW(control->Add_Column(column, true), Subscript_Out_Of_Range);
-    EXPECT_FALSE(control->Updating_Grid()) << "the call fails before it changes anything";
+    EXPECT_FALSE(Internals_Of(*control).Updating_Grid())
+        << "the call fails before it changes anything";
     EXPECT_EQ(grid().Cols(), 2);
 }
 
@@ -253,14 +257,14 @@ TEST_F(Control_Test, DisablingGreysEveryNonDividerCellAndEnablingRestoresTheBand
     EXPECT_FALSE(control->Enabled());
     for (int r = 0; r < 4; ++r) {
         for (int c : {0, 1, 3}) EXPECT_EQ(grid().Look(r, c).back, Colors::Inactive_Border);
-        EXPECT_EQ(grid().Look(r, 2).back, control->Control_Back_Color());
+        EXPECT_EQ(grid().Look(r, 2).back, Internals_Of(*control).Control_Back_Color());
     }
-    EXPECT_FALSE(control->TextEditor().Visible());
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible());
     control->Enabled(true);
     EXPECT_EQ(grid().Look(0, 1).back, Colors::Header);
     EXPECT_EQ(grid().Look(1, 1).back, kOdd);
     EXPECT_EQ(grid().Look(2, 3).back, kEven);
-    EXPECT_EQ(grid().Look(1, 2).back, control->Control_Back_Color());
+    EXPECT_EQ(grid().Look(1, 2).back, Internals_Of(*control).Control_Back_Color());
     EXPECT_EQ(grid().ColWidth(0), 500);
 }
 
@@ -301,17 +305,17 @@ TEST_F(Control_Test, TypedFormulaIsCommittedAndReportedOnTheNextCell) {
     control->Add_Column(formula);
     events.lines.clear();
     Type_Into(1, 2, "=2*3");
-    EXPECT_TRUE(control->TextEditor().Visible());
-    EXPECT_EQ(control->TextEditor().Left(), grid().CellLeft());
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Visible());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), grid().CellLeft());
     events.lines.clear();
     grid().Row(2);
     EXPECT_EQ(grid().TextMatrix(1, 2), "6");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=2*3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "=2*3");
     EXPECT_EQ(events.lines,
               (std::vector<std::string>{"LeaveCell", "EnterCell", "CellChanged(,=2*3,1,2)"}));
     // Coming back shows the source, and leaving it unchanged reports nothing.
     grid().Row(1);
-    EXPECT_EQ(control->TextEditor().Text(), "=2*3");
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Text(), "=2*3");
     events.lines.clear();
     grid().Row(2);
     EXPECT_EQ(events.lines, (std::vector<std::string>{"LeaveCell", "EnterCell"}));
@@ -335,22 +339,22 @@ TEST_F(Control_Test, LengthsAndPlainTextAreCommittedAsTyped) {
 
 TEST_F(Control_Test, EquationMaskFollowsResizes) {
     control->Resize_Equation_Mask(2, 2);
-    control->TextEditor().Text("=1");
+    Internals_Of(*control).TextEditor().Text("=1");
     control->Update_Grid_Equation_Mask(1, 1);
-    control->TextEditor().Text("=4");
+    Internals_Of(*control).TextEditor().Text("=4");
     control->Update_Grid_Equation_Mask(2, 2);
     control->Resize_Equation_Mask(2, 2);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "=1");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "=1");
     control->Resize_Equation_Mask(4, 3);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "=1");
-    EXPECT_EQ(control->Equation_Mask().Get(2, 2), "=4");
-    EXPECT_EQ(control->Equation_Mask().Get(4, 3), "");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "=1");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 2), "=4");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(4, 3), "");
     control->Resize_Equation_Mask(1, 1);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "=1");
-    EXPECT_THROW(control->Equation_Mask().Get(2, 2), Subscript_Out_Of_Range);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "=1");
+    EXPECT_THROW(Internals_Of(*control).Equation_Mask().Get(2, 2), Subscript_Out_Of_Range);
     control->Resize_Equation_Mask(0, 5);
-    EXPECT_EQ(control->Equation_Mask().Rows(), 1);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "");
 }
 
 TEST_F(Control_Test, EquationMaskInsertAndDeletePositionsOpenAndCloseRowsAndColumns) {
@@ -362,11 +366,11 @@ TEST_F(Control_Test, EquationMaskInsertAndDeletePositionsOpenAndCloseRowsAndColu
         for (int r = 1; r <= 5; ++r)
             for (int c = 1; c <= 3; ++c) {
                 grid().TextMatrix(r, c, "cell");
-                control->TextEditor().Text(std::to_string(r) + std::to_string(c));
+                Internals_Of(*control).TextEditor().Text(std::to_string(r) + std::to_string(c));
                 control->Update_Grid_Equation_Mask(r, c);
             }
     };
-    const auto& mask = control->Equation_Mask();
+    const auto& mask = Internals_Of(*control).Equation_Mask();
     fill();
     control->Resize_Equation_Mask(6, 3, 3);
     EXPECT_EQ(mask.Get(2, 1), "21");
@@ -403,7 +407,7 @@ TEST_F(Control_Test, VariableChangeRecomputesOnlyFormulaCellsThatUseVariables) {
     control->Add_Column(without);
     control->Resize_Equation_Mask(2, 2);
     for (auto [r, c, text] : {std::tuple{1, 1, "='x'*2"}, {1, 2, "='x'*3"}}) {
-        control->TextEditor().Text(text);
+        Internals_Of(*control).TextEditor().Text(text);
         control->Update_Grid_Equation_Mask(static_cast<std::int16_t>(r),
                                            static_cast<std::int16_t>(c));
         grid().TextMatrix(r, c, "old");

@@ -55,7 +55,7 @@ TEST_F(Csv_Test, SpreadsheetTextLoadsCellForCell) {
                                                               {"two\r\nlines", "", ""},
                                                               {"caf\xC3\xA9", "", "\""},
                                                               {"short", "", ""}}));
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "said \"hi\"");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "said \"hi\"");
 }
 
 TEST_F(Csv_Test, WritesQuotedFieldsCrLfAndFormulaSources) {
@@ -77,7 +77,7 @@ TEST_F(Csv_Test, WritesQuotedFieldsCrLfAndFormulaSources) {
     EXPECT_EQ(Read(path).substr(0, 5), "Name,") << "no byte-order mark unless asked";
     control->Load_Csv(path.string());
     EXPECT_EQ(grid().TextMatrix(1, 2), "6") << "formulas come back evaluated";
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=2*3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "=2*3");
     EXPECT_EQ(grid().TextMatrix(2, 1), "x\ny");
     // The control's own format is untouched by CSV: no quoting there.
     ASSERT_TRUE(control->Write_File(path.string(), Tab_Delimited));
@@ -132,7 +132,8 @@ TEST_F(Csv_Test, NastyContentRoundTripsIdentically) {
             for (int c = 1; c <= cols; ++c) fresh.TextMatrix(r, c, text());
         for (int r = 0; r <= rows; ++r)
             for (int c = 1; c <= cols; ++c)
-                expected[static_cast<size_t>(r)].push_back(fresh.GridEditor().TextMatrix(r, c));
+                expected[static_cast<size_t>(r)].push_back(
+                    Internals_Of(fresh).GridEditor().TextMatrix(r, c));
         // Rows of empty cells at the end of a table with several columns still write commas.
         ASSERT_TRUE(fresh.Write_Csv(path.string(), round % 2 == 0)) << fresh.Last_File_Error();
         control->Load_Csv(path.string());

@@ -22,7 +22,7 @@ class Editing_Test : public Control_Test {
     void Click(int row, int col) {
         const double x = grid().ColPos(col) + 10, y = grid().RowPos(row) + 10;
         grid().User_MouseMove(0, 0, x, y);
-        control->Window_Message(grid().hWnd(), 513, 0);
+        Internals_Of(*control).Window_Message(grid().hWnd(), 513, 0);
         grid().User_MouseDown(1, 0, x, y);
         grid().User_Click(x, y);
     }
@@ -45,9 +45,9 @@ TEST_F(Editing_Test, TypedFormulaIsCommittedWhenTheUserMovesOn) {
     Type_Keys("5-6");
     grid().Row(1);
     EXPECT_EQ(grid().TextMatrix(2, 1), "66");
-    EXPECT_EQ(control->Equation_Mask().Get(2, 1), "5-6");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 1), "5-6");
     grid().Row(2);
-    control->TextEditor().Text("-5-3");
+    Internals_Of(*control).TextEditor().Text("-5-3");
     grid().Row(1);
     EXPECT_EQ(grid().TextMatrix(2, 1), "-5-3") << "a leading sign is no length";
 }
@@ -60,19 +60,19 @@ TEST_F(Editing_Test, TypedTabsAndLineBreaksBecomeSpaces) {
     control->Rows(3);
     grid().Row(1);
     grid().Col(1);
-    control->TextEditor().Text("a\tb\r\nc");  // a pasted block
+    Internals_Of(*control).TextEditor().Text("a\tb\r\nc");  // a pasted block
     grid().Col(2);
     EXPECT_EQ(grid().TextMatrix(1, 1), "a b  c");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "a b  c");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "a b  c");
     EXPECT_EQ(events.lines.back(), "CellChanged(,a b  c,1,1)");
 
-    control->TextEditor().Text("=1+\n2");
+    Internals_Of(*control).TextEditor().Text("=1+\n2");
     EXPECT_EQ(control->TextMatrix(1, 2), "3") << "reading the edited cell commits it";
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=1+ 2");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "=1+ 2");
 
     grid().Row(2);
-    control->TextEditor().Text("x\ny");
-    control->UserControl_ExitFocus();
+    Internals_Of(*control).TextEditor().Text("x\ny");
+    Internals_Of(*control).UserControl_ExitFocus();
     EXPECT_EQ(grid().TextMatrix(2, 2), "x y");
 
     control->Cell_Text(2, 1, "host\tvalue");
@@ -94,7 +94,7 @@ TEST_F(Editing_Test, KeysAreFilteredByDataTypeAndFormulaSettings) {
     auto rejected_in = [&](int col, const std::string& keys) {
         grid().Row(1);
         grid().Col(col);
-        control->TextEditor().Text("");
+        Internals_Of(*control).TextEditor().Text("");
         return Type_Keys(keys);
     };
     EXPECT_EQ(rejected_in(1, "12a=eE*x.-+/ "), "a*x ");
@@ -106,12 +106,12 @@ TEST_F(Editing_Test, KeysAreFilteredByDataTypeAndFormulaSettings) {
         for (std::int16_t key : {8, 13, 3, 22}) {
             grid().Col(col);
             std::int16_t k = key;
-            control->TextEditor_KeyPress(k);
+            Internals_Of(*control).TextEditor_KeyPress(k);
             EXPECT_EQ(k, key) << "column " << col;
         }
     std::int16_t tab = 9;
     grid().Col(1);
-    control->TextEditor_KeyPress(tab);
+    Internals_Of(*control).TextEditor_KeyPress(tab);
     EXPECT_EQ(tab, 0) << "other control keys count as characters";
 }
 
@@ -120,17 +120,17 @@ TEST_F(Editing_Test, FocusSelectsAllAndRightClickReportsMouseDown) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(1);
-    control->TextEditor().Text("hello");
-    control->TextEditor_GotFocus();
-    EXPECT_EQ(control->TextEditor().SelStart(), 0);
-    EXPECT_EQ(control->TextEditor().SelLength(), 5);
+    Internals_Of(*control).TextEditor().Text("hello");
+    Internals_Of(*control).TextEditor_GotFocus();
+    EXPECT_EQ(Internals_Of(*control).TextEditor().SelStart(), 0);
+    EXPECT_EQ(Internals_Of(*control).TextEditor().SelLength(), 5);
     events.lines.clear();
     const int before = platform.events_processed;
-    control->TextEditor_MouseDown(2, 0, 1, 1);
-    control->TextEditor_MouseDown(1, 0, 1, 1);
+    Internals_Of(*control).TextEditor_MouseDown(2, 0, 1, 1);
+    Internals_Of(*control).TextEditor_MouseDown(1, 0, 1, 1);
     EXPECT_EQ(events.lines, (Lines{"MouseDown(2)"}));
     EXPECT_EQ(platform.events_processed, before + 1);
-    EXPECT_TRUE(control->TextEditor().Enabled());
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Enabled());
 }
 
 TEST_F(Editing_Test, EnteringAHiddenRowOrAHeaderOnlyGridRaisesNothing) {
@@ -141,7 +141,7 @@ TEST_F(Editing_Test, EnteringAHiddenRowOrAHeaderOnlyGridRaisesNothing) {
     grid().Col(1);
     events.lines.clear();
     grid().Row(2);
-    EXPECT_FALSE(control->TextEditor().Visible());
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible());
     EXPECT_EQ(events.lines, (Lines{"LeaveCell"}));
 }
 
@@ -150,8 +150,8 @@ TEST_F(Editing_Test, ReadOnlyTextColumnShowsNoEditor) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(1);
-    EXPECT_TRUE(control->TextEditor().Locked());
-    EXPECT_EQ(control->TextEditor().Left(), -50000);
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Locked());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), -50000);
     EXPECT_EQ(grid().FocusRect(), 1);
 }
 
@@ -178,13 +178,14 @@ TEST(Editing, TwoRowGridLandsOnTheFirstOpenColumn) {
         control.Add_Column(column);
     }
     control.Rows(2);
-    control.Set_Cell_Color(1, 1, control.GridEditor().BackColor());
-    control.GridEditor().Col(3);
-    control.GridEditor().Row(0);
-    control.GridEditor().Row(1);
-    control.GridEditor().Col(1);  // neither the same row nor the same column as the last left
-    EXPECT_EQ(control.GridEditor().Row(), 1);
-    EXPECT_EQ(control.GridEditor().Col(), 3);
+    control.Set_Cell_Color(1, 1, Internals_Of(control).GridEditor().BackColor());
+    Internals_Of(control).GridEditor().Col(3);
+    Internals_Of(control).GridEditor().Row(0);
+    Internals_Of(control).GridEditor().Row(1);
+    Internals_Of(control).GridEditor().Col(
+        1);  // neither the same row nor the same column as the last left
+    EXPECT_EQ(Internals_Of(control).GridEditor().Row(), 1);
+    EXPECT_EQ(Internals_Of(control).GridEditor().Col(), 3);
 }
 
 TEST_F(Editing_Test, DividersAreSkippedInTheDirectionOfTheMove) {
@@ -217,22 +218,22 @@ TEST_F(Editing_Test, DropDownSelectsTheCellsItemAndSizesItsList) {
     grid().TextMatrix(2, 1, "x");
     grid().Row(1);
     grid().Col(1);
-    Combo_Box& combo = control->ComboEditor()(1);
+    Combo_Box& combo = Internals_Of(*control).ComboEditor()(1);
     EXPECT_EQ(combo.ListIndex(), 1);
     EXPECT_TRUE(combo.Visible());
     EXPECT_TRUE(combo.Dropped_Down());
     EXPECT_EQ(combo.Left(), grid().CellLeft());
-    EXPECT_EQ(control->Combo_List_Position(), 1);
+    EXPECT_EQ(Internals_Of(*control).Combo_List_Position(), 1);
     grid().Row(2);
     EXPECT_EQ(combo.ListIndex(), 0) << "a text not in the list selects the first item";
 
     grid().Col(2);
-    const int eight = control->ComboEditor()(2).List_Min_Width();
+    const int eight = Internals_Of(*control).ComboEditor()(2).List_Min_Width();
     grid().Col(3);
-    const int nine = control->ComboEditor()(3).List_Min_Width();
+    const int nine = Internals_Of(*control).ComboEditor()(3).List_Min_Width();
     EXPECT_EQ(eight, 180 + 30);
     EXPECT_EQ(nine, 180 + 60);
-    EXPECT_EQ(control->ComboEditor()(1).List_Min_Width(), 100)
+    EXPECT_EQ(Internals_Of(*control).ComboEditor()(1).List_Min_Width(), 100)
         << "the editor's own width (1500 twips) wins over narrow items";
 
     // Committing takes the chosen text into the cell and the mask.
@@ -251,7 +252,7 @@ TEST_F(Editing_Test, ComboListStaysShutWhileSuppressedAndUpdatesKeepTheText) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(2);
-    Combo_Box& combo = control->ComboEditor()(1);
+    Combo_Box& combo = Internals_Of(*control).ComboEditor()(1);
     combo.Text("b");
     std::string list = "x, b,b";
     std::int16_t column = 1;
@@ -259,10 +260,11 @@ TEST_F(Editing_Test, ComboListStaysShutWhileSuppressedAndUpdatesKeepTheText) {
     ASSERT_EQ(combo.ListCount(), 3);
     EXPECT_EQ(combo.List(1), " b") << "no trimming";
     EXPECT_EQ(combo.ListIndex(), 2);
-    EXPECT_EQ(control->Column_Properties()(Col_Attr::Combo_List, 1).To_Text(), "x, b,b");
+    EXPECT_EQ(Internals_Of(*control).Column_Properties()(Col_Attr::Combo_List, 1).To_Text(),
+              "x, b,b");
     std::int16_t text_column = 2;
     control->Update_Combo_Box_List(list, text_column);
-    EXPECT_EQ(control->Column_Properties()(Col_Attr::Combo_List, 2).To_Text(), "");
+    EXPECT_EQ(Internals_Of(*control).Column_Properties()(Col_Attr::Combo_List, 2).To_Text(), "");
 }
 
 TEST_F(Editing_Test, ClickingACheckBoxTogglesItAndReportsTheChange) {
@@ -273,11 +275,11 @@ TEST_F(Editing_Test, ClickingACheckBoxTogglesItAndReportsTheChange) {
     events.lines.clear();
     Click(2, 2);
     EXPECT_EQ(grid().TextMatrix(2, 2), "0");
-    EXPECT_EQ(grid().Look(2, 2).picture, control->CheckBox_Off().Picture());
+    EXPECT_EQ(grid().Look(2, 2).picture, Internals_Of(*control).CheckBox_Off().Picture());
     EXPECT_EQ(events.lines.back(), "CellChanged(1,0,2,2)");
     Click(2, 2);
     EXPECT_EQ(grid().TextMatrix(2, 2), "1");
-    EXPECT_EQ(grid().Look(2, 2).picture, control->CheckBox_On().Picture());
+    EXPECT_EQ(grid().Look(2, 2).picture, Internals_Of(*control).CheckBox_On().Picture());
     EXPECT_EQ(events.lines.back(), "CellChanged(0,1,2,2)");
     EXPECT_EQ(grid().ForeColorSel(), grid().BackColorSel());
 }
@@ -292,7 +294,7 @@ TEST_F(Editing_Test, ClickingAHeaderOnlyGridMakesTheFirstRow) {
     EXPECT_EQ(grid().TextMatrix(1, 0), "1");
     EXPECT_EQ(events.lines.front(), "Click");
     EXPECT_EQ(events.lines.back(), "RowAdded(1)");
-    EXPECT_EQ(control->Equation_Mask().Rows(), 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 1);
 }
 
 TEST_F(Editing_Test, RightClicksOnDataAndHeaderRows) {
@@ -301,7 +303,7 @@ TEST_F(Editing_Test, RightClicksOnDataAndHeaderRows) {
     control->Rows(3);
     grid().Row(1);
     grid().Col(1);
-    control->TextEditor().Text("typed");
+    Internals_Of(*control).TextEditor().Text("typed");
     events.lines.clear();
     const double x = grid().ColPos(2) + 10, y = grid().RowPos(2) + 10;
     grid().User_MouseDown(2, 0, x, y);
@@ -320,17 +322,18 @@ TEST_F(Editing_Test, HeaderClicksAreIgnoredAndTheWheelSendsArrowKeys) {
     grid().Row(1);
     grid().Col(1);
     grid().User_MouseMove(0, 0, 10, 10);  // over the header
-    control->Window_Message(grid().hWnd(), 513, 0);
-    EXPECT_TRUE(control->Ignore_Cell_Change());
+    Internals_Of(*control).Window_Message(grid().hWnd(), 513, 0);
+    EXPECT_TRUE(Internals_Of(*control).Ignore_Cell_Change());
     grid().User_MouseDown(1, 0, 10, 10);
-    EXPECT_FALSE(control->Ignore_Cell_Change());
+    EXPECT_FALSE(Internals_Of(*control).Ignore_Cell_Change());
     EXPECT_EQ(grid().Row(), 1);
 
-    control->Window_Message(grid().hWnd(), 522, 120 << 16);
-    control->Window_Message(grid().hWnd(), 522, static_cast<std::int32_t>(0xFF880000u));
+    Internals_Of(*control).Window_Message(grid().hWnd(), 522, 120 << 16);
+    Internals_Of(*control).Window_Message(grid().hWnd(), 522,
+                                          static_cast<std::int32_t>(0xFF880000u));
     EXPECT_EQ(platform.sent_keys, (std::vector<std::string>{"{UP 3}", "{DOWN 3}"}));
     grid().Col(0);
-    control->Window_Message(grid().hWnd(), 522, 120 << 16);
+    Internals_Of(*control).Window_Message(grid().hWnd(), 522, 120 << 16);
     EXPECT_EQ(platform.sent_keys.size(), 2u) << "nothing with the grid on column 0";
 }
 
@@ -339,13 +342,13 @@ TEST_F(Editing_Test, ClickOutsideAnOpenListReachesWhatIsUnderTheCursor) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(1);
-    Combo_Box& combo = control->ComboEditor()(1);
+    Combo_Box& combo = Internals_Of(*control).ComboEditor()(1);
     ASSERT_TRUE(combo.Dropped_Down());
     platform.cursor = {(combo.Left() + 30) / 15, (combo.Top() + combo.Height() + 30) / 15};
-    control->Window_Message(combo.hWnd(), 513, 0);
+    Internals_Of(*control).Window_Message(combo.hWnd(), 513, 0);
     EXPECT_TRUE(platform.synthesized_clicks.empty()) << "inside the list";
     platform.cursor = {2000, 2000};
-    control->Window_Message(combo.hWnd(), 513, 0);
+    Internals_Of(*control).Window_Message(combo.hWnd(), 513, 0);
     EXPECT_EQ(platform.synthesized_clicks, (std::vector<std::string>{"click"}));
 }
 
@@ -355,14 +358,14 @@ TEST_F(Editing_Test, PopUpButtonShowsTheFormInsideTheScreen) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(1);
-    Command_Button& button = control->PopUpEditor()(1);
+    Command_Button& button = Internals_Of(*control).PopUpEditor()(1);
     EXPECT_TRUE(button.Visible());
     EXPECT_EQ(button.Left(), grid().CellLeft() + grid().CellWidth());
-    EXPECT_EQ(control->TextEditor().Left(), -50000) << "no cell editing by default";
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), -50000) << "no cell editing by default";
 
     events.lines.clear();
     platform.cursor = {1910, 500};  // near the right edge
-    control->PopUpEditor_Click(1);
+    Internals_Of(*control).PopUpEditor_Click(1);
     EXPECT_TRUE(form->Visible());
     EXPECT_EQ(form->Left(), platform.Screen_Width() - form->Width() - 400);
     EXPECT_EQ(form->Top(), 500 * 15 + 400);
@@ -370,7 +373,7 @@ TEST_F(Editing_Test, PopUpButtonShowsTheFormInsideTheScreen) {
 
     form->Hide();
     platform.cursor = {5, 1075};  // near the bottom left corner
-    control->PopUpEditor_Click(1);
+    Internals_Of(*control).PopUpEditor_Click(1);
     EXPECT_EQ(form->Left(), 0);
     EXPECT_EQ(form->Top(), platform.Screen_Height() - 400 - form->Height());
 }
@@ -405,7 +408,7 @@ class Progress_Test : public Editing_Test {
 TEST_F(Progress_Test, FixedRangeBarsScaleWithTheColumnWidth) {
     Fill(1, {"50", "100", "0", "12 mm", "150"});
     ASSERT_TRUE(Bar(1, 1));
-    EXPECT_EQ(control->Picture1().BackColor(), 0xFF8080u);
+    EXPECT_EQ(Internals_Of(*control).Picture1().BackColor(), 0xFF8080u);
     EXPECT_EQ(Bar(1, 1)->width * 15, 525);
     EXPECT_EQ(Bar(1, 1)->At(0, 0), 0xFF8080u);
     EXPECT_EQ(Bar(2, 1)->width * 15, 1050);
@@ -418,7 +421,7 @@ TEST_F(Progress_Test, FixedRangeBarsScaleWithTheColumnWidth) {
     EXPECT_EQ(Bar(5, 1)->width * 15, 1575) << "no clamp without a gradient";
     EXPECT_EQ(grid().Look(1, 1).picture_alignment, Align::Left);
     EXPECT_TRUE(grid().Visible());
-    EXPECT_FALSE(control->Updating_Grid());
+    EXPECT_FALSE(Internals_Of(*control).Updating_Grid());
 }
 
 TEST_F(Progress_Test, GradientColoursFollowTheValue) {
@@ -449,11 +452,12 @@ TEST_F(Progress_Test, AZeroRangeDrawsNothingAndSaysNothing) {
 TEST_F(Progress_Test, EditingAProgressCellRedrawsItsColumn) {
     grid().Row(1);
     grid().Col(1);
-    control->TextEditor().Text("50");
+    Internals_Of(*control).TextEditor().Text("50");
     grid().Row(2);
     ASSERT_TRUE(Bar(1, 1));
     EXPECT_EQ(Bar(1, 1)->width * 15, 525);
-    EXPECT_FALSE(control->TextEditor().Visible()) << "progress cells keep the editor hidden";
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible())
+        << "progress cells keep the editor hidden";
 }
 
 }  // namespace
@@ -481,9 +485,9 @@ TEST_F(Editing_Test, ScrollingColumnOneOutOfViewFreezesIt) {
     EXPECT_EQ(grid().Row(), 2);
     EXPECT_EQ(grid().Col(), 1);
     EXPECT_EQ(grid().LeftCol(), 3) << "no jump";
-    ASSERT_TRUE(control->TextEditor().Visible());
-    EXPECT_EQ(control->TextEditor().Left(), grid().Left() + grid().ColWidth(0));
-    control->TextEditor().Text("kept");
+    ASSERT_TRUE(Internals_Of(*control).TextEditor().Visible());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), grid().Left() + grid().ColWidth(0));
+    Internals_Of(*control).TextEditor().Text("kept");
     Click(3, 4);
     EXPECT_EQ(grid().TextMatrix(2, 1), "kept");
 
@@ -501,19 +505,19 @@ TEST_F(Editing_Test, ShowEditorsAndFocusShiftByColumnKind) {
     grid().Row(1);
     grid().Col(2);
     control->Hide_Editors();
-    EXPECT_FALSE(control->ComboEditor()(2).Visible());
-    EXPECT_EQ(control->ComboEditor()(2).Left(), -40000);
+    EXPECT_FALSE(Internals_Of(*control).ComboEditor()(2).Visible());
+    EXPECT_EQ(Internals_Of(*control).ComboEditor()(2).Left(), -40000);
     control->Show_Editors();
-    EXPECT_TRUE(control->ComboEditor()(2).Visible());
-    EXPECT_EQ(platform.Focused(), &control->ComboEditor()(2));
+    EXPECT_TRUE(Internals_Of(*control).ComboEditor()(2).Visible());
+    EXPECT_EQ(platform.Focused(), &Internals_Of(*control).ComboEditor()(2));
     grid().Col(3);
     control->Shift_Focus_To_Visible_Grideditor();
     EXPECT_TRUE(grid().Has_Focus());
     grid().Col(1);
     control->Hide_Editors();
     control->Shift_Focus_To_Visible_Grideditor();
-    EXPECT_TRUE(control->TextEditor().Visible());
-    EXPECT_EQ(platform.Focused(), &control->TextEditor());
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Visible());
+    EXPECT_EQ(platform.Focused(), &Internals_Of(*control).TextEditor());
 }
 
 TEST_F(Editing_Test, EditablePopUpCellsCommitTheirText) {
@@ -522,14 +526,14 @@ TEST_F(Editing_Test, EditablePopUpCellsCommitTheirText) {
     control->Rows(2);
     grid().Row(1);
     grid().Col(1);
-    EXPECT_TRUE(control->TextEditor().Visible());
-    EXPECT_EQ(control->TextEditor().Left(), grid().CellLeft());
-    control->TextEditor().Text("picked");
+    EXPECT_TRUE(Internals_Of(*control).TextEditor().Visible());
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), grid().CellLeft());
+    Internals_Of(*control).TextEditor().Text("picked");
     events.lines.clear();
     grid().Col(2);
     EXPECT_EQ(grid().TextMatrix(1, 1), "picked");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "picked");
-    EXPECT_FALSE(control->PopUpEditor()(1).Visible());
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "picked");
+    EXPECT_FALSE(Internals_Of(*control).PopUpEditor()(1).Visible());
     EXPECT_EQ(events.lines, (Lines{"LeaveCell", "EnterCell"})) << "pop-up edits report no change";
     grid().User_DblClick();
     EXPECT_EQ(events.lines.back(), "DblClick");

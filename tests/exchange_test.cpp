@@ -79,7 +79,7 @@ TEST_F(Exchange_Test, WriteAndLoadRoundTripWithFormulasEvaluated) {
     EXPECT_EQ(grid().TextMatrix(0, 2), "B");
     EXPECT_EQ(grid().TextMatrix(1, 1), "a");
     EXPECT_EQ(grid().TextMatrix(1, 2), "6");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=2*3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "=2*3");
     EXPECT_EQ(grid().TextMatrix(2, 3), "x;y");
     EXPECT_EQ(grid().Look(1, 1).alignment, Align::Left) << "the first column left-aligned";
     EXPECT_EQ(grid().Look(1, 3).alignment, Align::Center);
@@ -207,7 +207,7 @@ TEST_F(Exchange_Test, SaveCommitsTheCellBeingEdited) {
     EXPECT_EQ(Read(path), "A,B,C\r\na,=7*6,\r\ntyped,,x;y\r\n") << "formula source written";
     EXPECT_EQ(grid().TextMatrix(1, 2), "42");
     // A host's own write to the current cell is not undone by a stale editor.
-    control->TextEditor().Visible(false);
+    Internals_Of(*control).TextEditor().Visible(false);
     grid().TextMatrix(1, 1, "host");
     ASSERT_TRUE(control->Write_File(path.string(), Tab_Delimited));
     EXPECT_EQ(Read(path).substr(7, 5), "host\t");
@@ -241,7 +241,7 @@ TEST_F(Exchange_Test, BadFilesShowTheLoadMessageAndKeepTheGrid) {
         "An error occured while attempting to read in the file.  Load_File() function of vekGRID.");
     EXPECT_NE(control->Last_File_Error(), "");
     EXPECT_EQ(grid().TextMatrix(2, 3), "x;y") << "a file that cannot be read wipes nothing";
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "=2*3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "=2*3");
 
     // An empty file has no line, as an array without one.
     const auto empty = dir / "empty.txt";
@@ -255,7 +255,7 @@ TEST_F(Exchange_Test, BadFilesShowTheLoadMessageAndKeepTheGrid) {
                   "An error occured in the Load_Single_Array() procedure of the vekGRID "
                   "control.\r\nPlease contact VEK for support.");
         EXPECT_EQ(grid().Rows(), 1);
-        EXPECT_EQ(control->Column_Properties().Upper(2), grid().Cols() - 1);
+        EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), grid().Cols() - 1);
     }
     const auto binary = dir / "binary.bin";
     Write(binary, std::string("\0\x01\xFF\tq\n\0\0", 8));
@@ -285,8 +285,8 @@ TEST_F(Exchange_Test, WideAndHollowFilesLoadRightOrAreRefused) {
     EXPECT_EQ(grid().TextMatrix(0, 20000), "T20000");
     EXPECT_EQ(grid().TextMatrix(1, 19999), "59997");
     EXPECT_EQ(grid().TextMatrix(2, 1), "last");
-    EXPECT_EQ(control->Equation_Mask().Cols(), 20000);
-    EXPECT_EQ(control->Column_Properties().Upper(2), 20000);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Cols(), 20000);
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), 20000);
     // Header and columns look as columns added one by one do.
     Headless_Platform reference_platform;
     vekGRID reference(reference_platform);
@@ -299,7 +299,7 @@ TEST_F(Exchange_Test, WideAndHollowFilesLoadRightOrAreRefused) {
         reference.Add_Column(column);
     }
     reference.Rows(3);
-    const Host_Grid& added = reference.GridEditor();
+    const Host_Grid& added = Internals_Of(reference).GridEditor();
     for (int c : {1, 2, 3, 20000}) {  // column 0 is the load's row labels
         const int like = std::min(c, 3);
         for (int r : {0, 1, 2}) {
@@ -310,7 +310,8 @@ TEST_F(Exchange_Test, WideAndHollowFilesLoadRightOrAreRefused) {
         EXPECT_EQ(grid().ColWidth(c), added.ColWidth(like)) << c;
         for (int a : {Col_Attr::Title, Col_Attr::Alignment, Col_Attr::Width, Col_Attr::Editor}) {
             if (a == Col_Attr::Title && c > 3) continue;
-            EXPECT_EQ(attr(a, c).To_Text(), reference.Column_Properties()(a, like).To_Text())
+            EXPECT_EQ(attr(a, c).To_Text(),
+                      Internals_Of(reference).Column_Properties()(a, like).To_Text())
                 << a << "," << c;
         }
     }
@@ -360,12 +361,13 @@ TEST_F(Exchange_Test, SortingReversesTheOrderAndCarriesFormulas) {
     control->Sort_Grid(1);
     EXPECT_EQ(grid().TextMatrix(1, 1), "3");
     EXPECT_EQ(grid().TextMatrix(3, 1), "1");
-    EXPECT_EQ(control->Equation_Mask().Get(2, 2), "=1+1") << "the middle row stayed in the middle";
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "row3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 2), "=1+1")
+        << "the middle row stayed in the middle";
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "row3");
     EXPECT_EQ(grid().TextMatrix(1, 0), "1") << "row numbers read top to bottom again";
     control->Sort_Grid(1);
     EXPECT_EQ(grid().TextMatrix(1, 1), "1");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "row1");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "row1");
 
     control->TextMatrix(1, 2, "a");
     control->TextMatrix(2, 2, "c");
@@ -415,18 +417,19 @@ TEST_F(Exchange_Test, SortedRowsAreBandedAgainAndKeepTheirFormulasUnderAnyLabels
     grid().TextMatrix(2, 2, "1");
     control->Sort_Grid(1);  // 10 20 30 40 -> descending
     EXPECT_EQ(grid().TextMatrix(1, 1), "40");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "=40+0") << "label z moved to the top";
-    EXPECT_EQ(control->Equation_Mask().Get(3, 1), "=20+0") << "label y";
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "=40+0")
+        << "label z moved to the top";
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, 1), "=20+0") << "label y";
     for (int r = 1; r <= 4; ++r) {
         EXPECT_EQ(grid().TextMatrix(r, 0), std::to_string(r)) << "renumbered";
         EXPECT_EQ(grid().Look(r, 1).back, r % 2 ? 0xCFFFFFu : 0xFFFFFFu) << "banded, row " << r;
         EXPECT_EQ(grid().Look(r, 0).back, Colors::Header);
         EXPECT_TRUE(grid().Look(r, 0).font.bold);
-        EXPECT_EQ(grid().Look(r, 3).back, control->Control_Back_Color()) << "divider";
+        EXPECT_EQ(grid().Look(r, 3).back, Internals_Of(*control).Control_Back_Color()) << "divider";
         const auto box = grid().Look(r, 2);
         EXPECT_EQ(box.fore, box.back) << "check-box text stays hidden";
-        EXPECT_EQ(box.picture,
-                  r == 3 ? control->CheckBox_On().Picture() : control->CheckBox_Off().Picture())
+        EXPECT_EQ(box.picture, r == 3 ? Internals_Of(*control).CheckBox_On().Picture()
+                                      : Internals_Of(*control).CheckBox_Off().Picture())
             << "row " << r;
     }
 }
@@ -476,10 +479,10 @@ TEST_F(Control_Test, GridsPastThirtyTwoThousandRowsLoadAndEdit) {
     control->Load_Single_Array(lines, left);
     ASSERT_TRUE(platform.messages.calls.empty());
     EXPECT_EQ(grid().Rows(), 40001);
-    EXPECT_EQ(control->Equation_Mask().Get(40000, 1), "40000");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(40000, 1), "40000");
     grid().Row(39999);
     grid().Col(2);
-    control->TextEditor().Text("edited");
+    Internals_Of(*control).TextEditor().Text("edited");
     grid().Row(40000);
     EXPECT_EQ(grid().TextMatrix(39999, 2), "edited");
     EXPECT_EQ(control->CurrentRow, 40000);

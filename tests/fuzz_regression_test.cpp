@@ -28,8 +28,8 @@ TEST_F(Fuzz_Regression, ClearGridForgetsTheFormulaSources) {
     ASSERT_EQ(control->Cell_Text(1, 1), "6");
 
     control->Clear_Grid();
-    EXPECT_EQ(control->Equation_Mask().Rows(), 1);
-    EXPECT_EQ(control->Equation_Mask().Cols(), 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Cols(), 1);
     vekColumn again;
     again.Title("B");
     again.Allow_Formula_Input(true);
@@ -50,7 +50,7 @@ TEST_F(Fuzz_Regression, NoCellChangedForARowThatIsGone) {
     ASSERT_EQ(control->CurrentRow, 3);
     control->Hide_All_Rows();
     control->Rows(3);
-    control->TextEditor().Text("x");
+    Internals_Of(*control).TextEditor().Text("x");
     grid().Row(1);
     control->Show_All_Rows();
     grid().Row(2);
@@ -68,16 +68,16 @@ TEST_F(Fuzz_Regression, NoCellChangedForAColumnThatIsGone) {
     control->Clear_Grid();
     const double x = grid().ColPos(0) + 10, y = grid().RowPos(0) + 10;
     grid().User_MouseMove(0, 0, x, y);
-    control->Window_Message(grid().hWnd(), 513, 0);
+    Internals_Of(*control).Window_Message(grid().hWnd(), 513, 0);
     grid().User_MouseDown(1, 0, x, y);
     grid().User_Click(x, y);
     for (std::int16_t key : {13, 39, 40}) {
         std::int16_t k = key;
-        control->UserControl_KeyDown(k, 0);
+        Internals_Of(*control).UserControl_KeyDown(k, 0);
     }
-    control->TextEditor().Text("typed");
-    control->UserControl_EnterFocus();
-    control->UserControl_ExitFocus();
+    Internals_Of(*control).TextEditor().Text("typed");
+    Internals_Of(*control).UserControl_EnterFocus();
+    Internals_Of(*control).UserControl_ExitFocus();
     for (const auto& line : events.lines)
         EXPECT_EQ(line.find("CellChanged"), std::string::npos)
             << line << " on a grid of " << grid().Rows() << "x" << grid().Cols();
@@ -93,14 +93,15 @@ TEST_F(Fuzz_Regression, HugeNumberInTheCurrentCellIsNoStripColour) {
     grid().Col(1);
     grid().Text("7e167");
     control->Gridline_Draw(Horizontal_Only);
-    ASSERT_GT(control->Vertical_Gridline().Count(), 1u);
-    const int last = control->Vertical_Gridline().Indices().back();
-    EXPECT_TRUE(control->Vertical_Gridline()(last).Visible());
+    ASSERT_GT(Internals_Of(*control).Vertical_Gridline().Count(), 1u);
+    const int last = Internals_Of(*control).Vertical_Gridline().Indices().back();
+    EXPECT_TRUE(Internals_Of(*control).Vertical_Gridline()(last).Visible());
     grid().Text("255");
     control->Gridline_Draw(Horizontal_Only);
-    EXPECT_EQ(
-        control->Vertical_Gridline()(control->Vertical_Gridline().Indices().back()).ForeColor(),
-        Color{255});
+    EXPECT_EQ(Internals_Of(*control)
+                  .Vertical_Gridline()(Internals_Of(*control).Vertical_Gridline().Indices().back())
+                  .ForeColor(),
+              Color{255});
 }
 
 }  // namespace

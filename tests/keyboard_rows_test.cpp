@@ -25,7 +25,7 @@ class Keyboard_Test : public Control_Test {
     }
     void Key(int code, int shift = 0) {
         std::int16_t k = static_cast<std::int16_t>(code);
-        control->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
+        Internals_Of(*control).UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
     }
     void Type(const std::string& text) { Type_Keys(text); }
     std::string Cell() { return std::to_string(grid().Row()) + "," + std::to_string(grid().Col()); }
@@ -37,7 +37,7 @@ TEST_F(Keyboard_Test, EnterCommitsAFormulaAndMovesRight) {
     EXPECT_EQ(Cell(), "1,2");
     EXPECT_EQ(grid().TextMatrix(1, 1), "6");
     EXPECT_EQ(events.lines, (Lines{"LeaveCell", "EnterCell", "CellChanged(,=2*3,1,1)"}));
-    EXPECT_EQ(control->Last_Direction(), "Right");
+    EXPECT_EQ(Internals_Of(*control).Last_Direction(), "Right");
 }
 
 TEST_F(Keyboard_Test, ArrowsMoveOverUsableCellsAndWrapAtTheRowEnd) {
@@ -65,11 +65,11 @@ TEST_F(Keyboard_Test, ArrowsMoveOverUsableCellsAndWrapAtTheRowEnd) {
 
 TEST_F(Keyboard_Test, TheCaretKeepsArrowsInsideTheText) {
     Type("abc");
-    control->TextEditor().SelStart(1);
+    Internals_Of(*control).TextEditor().SelStart(1);
     Key(kRight);
     Key(kLeft);
     EXPECT_EQ(Cell(), "1,1") << "the caret is inside the text";
-    control->TextEditor().SelStart(3);
+    Internals_Of(*control).TextEditor().SelStart(3);
     Key(kRight);
     EXPECT_EQ(Cell(), "1,2");
 }
@@ -83,7 +83,7 @@ TEST_F(Keyboard_Test, EnterInTheLastCellAddsARow) {
     EXPECT_EQ(Cell(), "4,1");
     EXPECT_EQ(grid().TextMatrix(4, 0), "4");
     EXPECT_EQ(grid().Look(4, 2).back, kEven);
-    EXPECT_EQ(control->Equation_Mask().Rows(), 4);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 4);
     ASSERT_FALSE(events.lines.empty());
     EXPECT_NE(std::find(events.lines.begin(), events.lines.end(), "RowAdded(4)"),
               events.lines.end());
@@ -134,7 +134,8 @@ TEST_F(Keyboard_Test, AltNAddsARowUnderTheCurrentOne) {
     Key('N', 4);
     EXPECT_EQ(grid().Rows(), 5);
     EXPECT_EQ(grid().TextMatrix(3, 2), "was two");
-    EXPECT_EQ(control->Equation_Mask().Get(3, 2), "was two") << "the mask moved with its row";
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, 2), "was two")
+        << "the mask moved with its row";
     EXPECT_EQ(grid().TextMatrix(3, 0), "3") << "rows renumbered";
     EXPECT_EQ(events.lines.back(), "RowAdded(2)");
 }
@@ -146,14 +147,14 @@ TEST_F(Keyboard_Test, ReadOnlyColumnsTakeNoTyping) {
     control->Add_Column(locked, true);
     grid().Col(2);
     std::int16_t letter = 'x';
-    control->UserControl_KeyPress(letter);
+    Internals_Of(*control).UserControl_KeyPress(letter);
     EXPECT_EQ(letter, 0);
     std::int16_t arrow = kRight;
-    control->UserControl_KeyPress(arrow);
+    Internals_Of(*control).UserControl_KeyPress(arrow);
     EXPECT_EQ(arrow, kRight);
     std::int16_t enter = kEnter;
     grid().Col(1);
-    control->UserControl_KeyPress(enter);
+    Internals_Of(*control).UserControl_KeyPress(enter);
     EXPECT_EQ(enter, 0) << "Enter never reaches an editor";
 }
 
@@ -193,7 +194,7 @@ TEST_F(Keyboard_Test, OpenListsTakeUpAndDown) {
     combo.ComboBox_List("a,b,c");
     control->Add_Column(combo);
     grid().Col(4);
-    Combo_Box& editor = control->ComboEditor()(4);
+    Combo_Box& editor = Internals_Of(*control).ComboEditor()(4);
     ASSERT_TRUE(editor.Dropped_Down());
     Key(kDown);
     EXPECT_EQ(editor.ListIndex(), 1);
@@ -207,9 +208,9 @@ TEST_F(Keyboard_Test, OpenListsTakeUpAndDown) {
 }
 
 TEST_F(Keyboard_Test, TabAndShiftTabMoveColumns) {
-    control->Tab_Focus(3).SetFocus();  // Tab
+    Internals_Of(*control).Tab_Focus(3).SetFocus();  // Tab
     EXPECT_EQ(Cell(), "1,2");
-    control->Tab_Focus(2).SetFocus();  // Shift+Tab
+    Internals_Of(*control).Tab_Focus(2).SetFocus();  // Shift+Tab
     EXPECT_EQ(Cell(), "1,1");
     EXPECT_EQ(control->pppKeyboardProc(1, 2, 3), 0);
 }
@@ -220,8 +221,8 @@ TEST_F(Keyboard_Test, TabbingInPutsTheFocusBackInADropDown) {
     combo.ComboBox_List("a,b");
     control->Add_Column(combo);
     grid().Col(4);
-    control->Tab_Focus(1).SetFocus();
-    EXPECT_EQ(platform.Focused(), &control->ComboEditor()(4));
+    Internals_Of(*control).Tab_Focus(1).SetFocus();
+    EXPECT_EQ(platform.Focused(), &Internals_Of(*control).ComboEditor()(4));
 }
 
 TEST_F(Keyboard_Test, ClosingTheFormMidEditReportsTheChange) {
@@ -231,10 +232,10 @@ TEST_F(Keyboard_Test, ClosingTheFormMidEditReportsTheChange) {
     EXPECT_EQ(grid().TextMatrix(1, 1), "2");
     EXPECT_EQ(events.lines, (Lines{"CellChanged(,=1+1,1,1)"}));
     events.lines.clear();
-    control->UserControl_EnterFocus();
-    EXPECT_TRUE(control->Control_Has_Focus());
-    control->UserControl_ExitFocus();  // nothing changed since
-    EXPECT_FALSE(control->Control_Has_Focus());
+    Internals_Of(*control).UserControl_EnterFocus();
+    EXPECT_TRUE(Internals_Of(*control).Control_Has_Focus());
+    Internals_Of(*control).UserControl_ExitFocus();  // nothing changed since
+    EXPECT_FALSE(Internals_Of(*control).Control_Has_Focus());
     EXPECT_TRUE(events.lines.empty());
 }
 
@@ -243,10 +244,10 @@ TEST_F(Keyboard_Test, TimerBlinksThePopUpButton) {
     popup.Editor_Type(PopUp);
     control->Add_Column(popup);
     grid().Col(4);
-    Command_Button& button = control->PopUpEditor()(4);
-    control->Timer1().Tick();
+    Command_Button& button = Internals_Of(*control).PopUpEditor()(4);
+    Internals_Of(*control).Timer1().Tick();
     EXPECT_EQ(button.BackColor(), 0x00FF00u);
-    control->Timer1().Tick();
+    Internals_Of(*control).Timer1().Tick();
     EXPECT_EQ(button.BackColor(), Colors::Button_Face);
 }
 
@@ -285,7 +286,7 @@ TEST_F(Clipboard_Test, CopyPasteCarriesFormulas) {
     control->Copy_Row();
     grid().Row(3);
     control->Paste_Row();
-    EXPECT_EQ(control->Equation_Mask().Get(3, 1), "=2*5");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, 1), "=2*5");
     EXPECT_EQ(grid().TextMatrix(3, 2), "one");
     EXPECT_EQ(host.lines, (Lines{"RowPasted(1,3)"}));
     EXPECT_EQ(host.seen.To_Array()->Upper(2), 3)
@@ -299,8 +300,8 @@ TEST_F(Clipboard_Test, EveryRowCommandKeepsAnEntryThatHoldsATab) {
     control->TextMatrix(2, 3, "last");
     const std::vector<std::string> row{"0.\t19", "two\tparts", "last"};
     auto entries = [&](int r) {
-        return std::vector<std::string>{control->Equation_Mask().Get(r, 1), grid().TextMatrix(r, 2),
-                                        grid().TextMatrix(r, 3)};
+        return std::vector<std::string>{Internals_Of(*control).Equation_Mask().Get(r, 1),
+                                        grid().TextMatrix(r, 2), grid().TextMatrix(r, 3)};
     };
     grid().Row(2);
     control->Copy_Row();
@@ -344,7 +345,7 @@ TEST_F(Clipboard_Test, CutAndInsertCopiedMoveARow) {
     control->Insert_Copied_Row();
     EXPECT_EQ(grid().Rows(), 4);
     EXPECT_EQ(grid().TextMatrix(3, 2), "one");
-    EXPECT_EQ(control->Equation_Mask().Get(3, 1), "=2*5");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, 1), "=2*5");
     EXPECT_EQ(grid().TextMatrix(3, 1), "10") << "an inserted formula shows its value";
     control->Copy_Row_To_New_Row(1, 4);
     EXPECT_EQ(grid().Rows(), 5);
@@ -357,9 +358,9 @@ TEST_F(Clipboard_Test, DeletingRowsKeepsMaskAndCurrentCell) {
     grid().Row(2);
     grid().Col(2);
     control->Delete_Row(1, true);
-    EXPECT_EQ(control->Equation_Mask().Get(1, 2), "two");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 2), "two");
     EXPECT_EQ(grid().Row(), 1) << "the current cell stays on its row";
-    EXPECT_EQ(control->TextEditor().Text(), "two");
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Text(), "two");
     control->Delete_Row(2, false);
     EXPECT_EQ(grid().Rows(), 2);
     control->Delete_Row(1);
@@ -378,8 +379,8 @@ TEST_F(Clipboard_Test, AddItemCommitsFirstAndShiftsTheMask) {
     events.lines.clear();
     control->AddItem("\tnew\tfresh", Variant(std::int32_t{2}));
     EXPECT_EQ(grid().TextMatrix(2, 1), "new");
-    EXPECT_EQ(control->Equation_Mask().Get(2, 2), "fresh");
-    EXPECT_EQ(control->Equation_Mask().Get(3, 2), "two!");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 2), "fresh");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, 2), "two!");
     ASSERT_GE(events.lines.size(), 2u);
     EXPECT_EQ(events.lines[0], "LeaveCell");
     EXPECT_EQ(events.lines[1], "CellChanged(two,two!,2,2)");
@@ -408,7 +409,7 @@ TEST_F(Keyboard_Test, HidingRowsKeepsTheBandingOverTheRowsThatShow) {
     }
     control->Hide_All_Rows();
     for (int r = 1; r < 5; ++r) EXPECT_EQ(grid().RowHeight(r), 0);
-    EXPECT_FALSE(control->TextEditor().Visible());
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible());
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ class Rows_Store_Test : public Control_Test {
     std::string Row_Image(int r) {
         std::string image;
         for (int c = 1; c < grid().Cols(); ++c) {
-            image += grid().TextMatrix(r, c) + "|" + control->Equation_Mask().Get(r, c) + "|";
+            image += grid().TextMatrix(r, c) + "|" +
+                     Internals_Of(*control).Equation_Mask().Get(r, c) + "|";
             if (c == kCheck) image += grid().Look(r, c).picture ? "pic|" : "none|";
         }
         image += grid().RowHeight(r) == 0 ? "hidden" : "shown";
@@ -113,8 +114,8 @@ TEST_F(Rows_Store_Test, SortCarriesEveryRowWholeUnderAnyLabelsAndTheNextSortReve
         auto twice = Column(key);
         std::reverse(twice.begin(), twice.end());
         EXPECT_EQ(twice, once) << "round " << round << ": the second sort reverses the first";
-        EXPECT_EQ(control->Equation_Mask().Rows(), rows);
-        EXPECT_EQ(control->Equation_Mask().Cols(), grid().Cols() - 1);
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), rows);
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Cols(), grid().Cols() - 1);
     }
 }
 
@@ -130,8 +131,9 @@ TEST_F(Rows_Store_Test, SortOfRowsWithoutLabelsKeepsEachFormulaOnItsRow) {
     control->Sort_Grid(kId);
     std::vector<std::string> got;
     for (int r = 1; r <= 3; ++r)
-        got.push_back(grid().TextMatrix(r, kId) + " " + control->Equation_Mask().Get(r, kFormula) +
-                      " " + grid().TextMatrix(r, kFormula));
+        got.push_back(grid().TextMatrix(r, kId) + " " +
+                      Internals_Of(*control).Equation_Mask().Get(r, kFormula) + " " +
+                      grid().TextMatrix(r, kFormula));
     EXPECT_EQ(got, (std::vector<std::string>{"apple =2*5 10", "fig =3^2 9", "pear =1+1 2"}));
 }
 
@@ -147,7 +149,7 @@ TEST_F(Rows_Store_Test, SortCommitsTheTextBeingTypedIntoItsOwnRowFirst) {
     for (int r = 1; r <= 3; ++r) {
         const bool edited = grid().TextMatrix(r, kId) == "id1";
         EXPECT_EQ(grid().TextMatrix(r, kFormula), edited ? "42" : "") << "row " << r;
-        EXPECT_EQ(control->Equation_Mask().Get(r, kFormula), edited ? "=6*7" : "");
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(r, kFormula), edited ? "=6*7" : "");
     }
     EXPECT_NE(std::find(events.lines.begin(), events.lines.end(), "CellChanged(,=6*7,1,2)"),
               events.lines.end())
@@ -183,15 +185,15 @@ TEST_F(Rows_Store_Test, RowCommandsShowValuesAndCopiesEqualTheirOriginals) {
     control->AddItem("\ttwo\t=1+2\t='w'+1", Variant(std::int32_t{1}));
     EXPECT_EQ(grid().TextMatrix(1, kFormula), "3");
     EXPECT_EQ(grid().TextMatrix(1, kVariables), "3");
-    EXPECT_EQ(control->Equation_Mask().Get(1, kFormula), "=1+2");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, kFormula), "=1+2");
     for (int r = 1; r < grid().Rows(); ++r) {
         if (grid().TextMatrix(r, kBar).empty()) continue;
         EXPECT_TRUE(grid().Look(r, kBar).picture) << "bar of row " << r << " after the commands";
     }
-    EXPECT_EQ(control->Equation_Mask().Rows(), grid().Rows() - 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), grid().Rows() - 1);
     control->Delete_Row(1, true);
     EXPECT_EQ(Row_Image(1), original) << "the row below moved up whole";
-    EXPECT_EQ(control->Equation_Mask().Rows(), grid().Rows() - 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), grid().Rows() - 1);
 }
 
 TEST_F(Rows_Store_Test, RecalculationKeepsNumbersAndLengthsAsTheirCommitShowedThem) {
@@ -208,8 +210,8 @@ TEST_F(Rows_Store_Test, RecalculationKeepsNumbersAndLengthsAsTheirCommitShowedTh
     control->AddItem("\tnew", Variant(std::int32_t{1}));
     EXPECT_EQ(grid().TextMatrix(2, kVariables), "5");
     EXPECT_EQ(grid().TextMatrix(3, kVariables), "30");
-    EXPECT_EQ(control->Equation_Mask().Get(2, kVariables), "5");
-    EXPECT_EQ(control->Equation_Mask().Get(3, kVariables), "='w'*3");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, kVariables), "5");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(3, kVariables), "='w'*3");
 }
 
 TEST_F(Rows_Store_Test, PasteAfterCuttingTheOnlyRowLeavesTheTitles) {
@@ -232,11 +234,11 @@ TEST_F(Rows_Store_Test, StoreKeepsOnlyWhatCellsDoNotShow) {
         for (int c = 1; c < grid().Cols(); ++c) control->Cell_Text(r, c, std::to_string(r));
     Enter(50, kFormula, "=2+2");
     EXPECT_EQ(grid().Source_Count(), 1u);
-    EXPECT_EQ(control->Equation_Mask().Get(7, kText), "7");
-    EXPECT_EQ(control->Equation_Mask().Get(50, kFormula), "=2+2");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(7, kText), "7");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(50, kFormula), "=2+2");
     control->Rows(40);
     EXPECT_EQ(grid().Source_Count(), 0u) << "the row holding the source is gone";
-    EXPECT_EQ(control->Equation_Mask().Rows(), 39);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 39);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ class Overlay_Test : public Control_Test {
         for (int r = 1; r <= 4; ++r) control->Cell_Text(r, 1, cities[r - 1]);
     }
     bool Editor_Over_Current_Cell() {
-        const Text_Box& editor = control->TextEditor();
+        const Text_Box& editor = Internals_Of(*control).TextEditor();
         return editor.Visible() && editor.Left() == grid().Left() + grid().CellLeft() &&
                editor.Top() == grid().Top() + grid().CellTop();
     }
@@ -42,7 +42,8 @@ TEST_F(Overlay_Test, EditorFollowsItsCellWhenRowsComeBackAndLeavesWithAFilteredR
     (*table)(1, 3) = "";
     control->Filter_Grid(Variant(Array_Ref(table)), Filter_All);
     ASSERT_EQ(grid().RowHeight(3), 0);
-    EXPECT_FALSE(control->TextEditor().Visible() && control->TextEditor().Left() > -10000)
+    EXPECT_FALSE(Internals_Of(*control).TextEditor().Visible() &&
+                 Internals_Of(*control).TextEditor().Left() > -10000)
         << "no editor stays over a row that is not there";
     control->Filter_Grid(Variant(), Filter_All, true);
     grid().Row(2);
@@ -64,7 +65,7 @@ TEST_F(Overlay_Test, RowColourKeepsCheckBoxDigitsUnseen) {
 TEST_F(Overlay_Test, PopUpButtonIsASmallSquareRightOfTheCellAndBlinksAnArrow) {
     grid().Row(1);
     grid().Col(3);
-    const Command_Button& button = control->PopUpEditor()(3);
+    const Command_Button& button = Internals_Of(*control).PopUpEditor()(3);
     EXPECT_TRUE(button.Visible());
     EXPECT_EQ(button.Left(), grid().Left() + grid().CellLeft() + grid().CellWidth());
     EXPECT_EQ(button.Top(), grid().Top() + grid().CellTop());
@@ -73,16 +74,17 @@ TEST_F(Overlay_Test, PopUpButtonIsASmallSquareRightOfTheCellAndBlinksAnArrow) {
     control->ColWidth(3, 2000);
     EXPECT_EQ(button.Left(), grid().Left() + grid().CellLeft() + 2000) << "and stays there";
 
-    control->Timer1().Tick();
+    Internals_Of(*control).Timer1().Tick();
     ASSERT_TRUE(button.Picture());
     const Image& green = *button.Picture();
-    control->Timer1().Tick();
+    Internals_Of(*control).Timer1().Tick();
     ASSERT_TRUE(button.Picture());
     EXPECT_EQ(green.At(0, 0), 0x00FF00u);
     EXPECT_EQ(green.At(4, 4), Colors::Black) << "the arrow's middle";
     EXPECT_NE(button.Picture()->At(0, 0), green.At(0, 0));
-    EXPECT_FALSE(control->PopUpEditor()(0).Visible()) << "the template member never shows";
-    EXPECT_FALSE(control->ComboEditor()(0).Visible());
+    EXPECT_FALSE(Internals_Of(*control).PopUpEditor()(0).Visible())
+        << "the template member never shows";
+    EXPECT_FALSE(Internals_Of(*control).ComboEditor()(0).Visible());
 }
 
 }  // namespace

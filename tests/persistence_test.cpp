@@ -74,13 +74,13 @@ TEST_F(Control_Test, StartSettingsRoundTripThroughAFile) {
     Headless_Platform other_platform;
     vekGRID restored(other_platform);
     restored.ReadProperties(loaded);
-    EXPECT_EQ(restored.GridEditor().Rows(), 1);
-    EXPECT_EQ(restored.GridEditor().Cols(), 1);
+    EXPECT_EQ(Internals_Of(restored).GridEditor().Rows(), 1);
+    EXPECT_EQ(Internals_Of(restored).GridEditor().Cols(), 1);
     EXPECT_EQ(restored.Row_Color_Odd().To_Long(), 0xCFFFFF);
     EXPECT_EQ(restored.Row_Color_Even().To_Long(), 0xFFFFFF);
     EXPECT_TRUE(restored.Allow_New_Rows());
     EXPECT_EQ(restored.Return_Key_Behavior(), Changes_Col);
-    EXPECT_EQ(restored.Control_Back_Color(), 0x80000004u)
+    EXPECT_EQ(Internals_Of(restored).Control_Back_Color(), 0x80000004u)
         << "the default back colour is not stored, and loading falls back to another one";
 }
 
@@ -92,11 +92,11 @@ TEST_F(Control_Test, LoadingFallsBackToDefaultsAndStopsAtTheFirstBadValue) {
     control->ReadProperties(bag);
     EXPECT_EQ(grid().Rows(), 5);
     EXPECT_EQ(grid().Cols(), 3);
-    EXPECT_EQ(control->Control_Back_Color(), 0x80000004u) << "no BackColor key";
+    EXPECT_EQ(Internals_Of(*control).Control_Back_Color(), 0x80000004u) << "no BackColor key";
     EXPECT_TRUE(grid().Enabled()) << "loading ended at ReadOnly";
     EXPECT_TRUE(marked.empty());
-    EXPECT_EQ(control->Column_Properties().Upper(2), 0);
-    EXPECT_EQ(platform.windows.Procedure(grid().hWnd()), control->Grid_Procedure());
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), 0);
+    EXPECT_EQ(platform.windows.Procedure(grid().hWnd()), Internals_Of(*control).Grid_Procedure());
 }
 
 TEST(Persistence, LoadingInDesignModeInstallsNoInterception) {
@@ -106,7 +106,7 @@ TEST(Persistence, LoadingInDesignModeInstallsNoInterception) {
     File_Property_Bag bag;
     control.ReadProperties(bag);
     EXPECT_EQ(platform.windows.Replaced_Count(), 0u);
-    EXPECT_EQ(control.GridEditor().Cols(), 1);
+    EXPECT_EQ(Internals_Of(control).GridEditor().Cols(), 1);
 }
 
 TEST(File_Property_Bag, EveryValueTypeRoundTripsExactly) {

@@ -31,9 +31,9 @@ TEST_F(Properties_Test, RowsPutFormatsEveryNewRow) {
         EXPECT_EQ(grid().Look(r, 1).back, r % 2 ? kOdd : kEven) << r;
         EXPECT_EQ(grid().Look(r, 0).back, Colors::Header) << r;
         EXPECT_TRUE(grid().Look(r, 0).font.bold);
-        EXPECT_EQ(grid().Look(r, 2).picture, control->CheckBox_Off().Picture()) << r;
+        EXPECT_EQ(grid().Look(r, 2).picture, Internals_Of(*control).CheckBox_Off().Picture()) << r;
     }
-    EXPECT_EQ(control->Equation_Mask().Rows(), 5);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Rows(), 5);
     EXPECT_EQ(marked.back(), "Rows");
     EXPECT_TRUE(grid().Visible());
 }
@@ -62,7 +62,7 @@ TEST_F(Properties_Test, RowsPutFailureShowsItsMessage) {
     EXPECT_EQ(platform.messages.calls[0].title, "VEKGrid Error");
     EXPECT_EQ(platform.messages.calls[0].style, Msg::Exclamation | Msg::System_Modal);
     EXPECT_EQ(grid().Rows(), 3);
-    EXPECT_FALSE(control->Updating_Grid());
+    EXPECT_FALSE(Internals_Of(*control).Updating_Grid());
 }
 
 TEST_F(Properties_Test, TextMatrixPutKeepsMaskAndCheckBoxesInStep) {
@@ -73,12 +73,12 @@ TEST_F(Properties_Test, TextMatrixPutKeepsMaskAndCheckBoxesInStep) {
     control->Rows(3);
     control->TextMatrix(1, 2, "True");
     EXPECT_EQ(grid().TextMatrix(1, 2), "1");
-    EXPECT_EQ(grid().Look(1, 2).picture, control->CheckBox_On().Picture());
+    EXPECT_EQ(grid().Look(1, 2).picture, Internals_Of(*control).CheckBox_On().Picture());
     control->TextMatrix(2, 2, "yes");
     EXPECT_EQ(grid().TextMatrix(2, 2), "yes");
-    EXPECT_EQ(grid().Look(2, 2).picture, control->CheckBox_Off().Picture());
+    EXPECT_EQ(grid().Look(2, 2).picture, Internals_Of(*control).CheckBox_Off().Picture());
     control->TextMatrix(1, 1, "hello");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "hello");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "hello");
     EXPECT_EQ(marked.back(), "TextMatrix");
 }
 
@@ -94,7 +94,7 @@ TEST_F(Properties_Test, TextMatrixPutReevaluatesFormulaCellsWithVariables) {
     control->User_Defined_Variable_Array = Variant(Array_Ref(table));
     control->TextMatrix(1, 1, "='w'*2");
     EXPECT_EQ(grid().TextMatrix(1, 1), "6");
-    EXPECT_EQ(control->Equation_Mask().Get(1, 1), "='w'*2");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, 1), "='w'*2");
 }
 
 TEST_F(Properties_Test, TextMatrixGetReadsWhatIsBeingTyped) {
@@ -104,7 +104,7 @@ TEST_F(Properties_Test, TextMatrixGetReadsWhatIsBeingTyped) {
     control->Rows(3);
     Type_Into(2, 1, "=4/8");
     EXPECT_EQ(control->TextMatrix(2, 1), "0.5");
-    EXPECT_EQ(control->Equation_Mask().Get(2, 1), "=4/8");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 1), "=4/8");
     EXPECT_EQ(control->Focus_Cell_Text(), "0.5");
 }
 
@@ -117,7 +117,7 @@ TEST_F(Properties_Test, CellTextSkipsDividersAndRefreshesTheEditor) {
     Type_Into(1, 1, "");
     events.lines.clear();
     control->Cell_Text(1, 1, "new");
-    EXPECT_EQ(control->TextEditor().Text(), "new");
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Text(), "new");
     EXPECT_EQ(control->Cell_Text(1, 1), "new");
     EXPECT_TRUE(events.lines.empty()) << "refreshing the editor raises nothing";
 }
@@ -156,9 +156,9 @@ TEST_F(Properties_Test, ColWidthMovesTheTextEditorWithItsCell) {
     Add();
     control->Rows(3);
     Type_Into(1, 2, "x");
-    const int before = control->TextEditor().Left();
+    const int before = Internals_Of(*control).TextEditor().Left();
     control->ColWidth(1, 3000);
-    EXPECT_EQ(control->TextEditor().Left(), before + 1500);
+    EXPECT_EQ(Internals_Of(*control).TextEditor().Left(), before + 1500);
     EXPECT_EQ(grid().ColWidth(1), 3000);
     EXPECT_EQ(marked.back(), "ColWidth");
 }
@@ -187,7 +187,7 @@ TEST_F(Properties_Test, SimpleSettersPassThroughAndMarkChanges) {
     EXPECT_EQ(grid().GridColor(), 0x123456u);
     EXPECT_EQ(grid().BackColorFixed(), 0x654321u);
     EXPECT_EQ(grid().BackColorBkg(), 0x00FF00u);
-    EXPECT_EQ(control->Control_Back_Color(), 0x00FF00u);
+    EXPECT_EQ(Internals_Of(*control).Control_Back_Color(), 0x00FF00u);
     EXPECT_TRUE(control->Font_Bold());
     EXPECT_EQ(control->RowHeight(0), 600);
     EXPECT_EQ(control->TextEditor_Text(), "typed");
@@ -200,8 +200,8 @@ TEST_F(Properties_Test, ColsPutResizesTheMaskButNotTheColumnTable) {
     control->Rows(3);
     control->Cols(4);
     EXPECT_EQ(grid().Cols(), 4);
-    EXPECT_EQ(control->Equation_Mask().Cols(), 3);
-    EXPECT_EQ(control->Column_Properties().Upper(2), 1);
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Cols(), 3);
+    EXPECT_EQ(Internals_Of(*control).Column_Properties().Upper(2), 1);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ class Sheet_Test : public Control_Test {
             control->Cell_Text(r, kNote, "n" + std::to_string(r));
         }
         Go(2, kQty);
-        control->TextEditor().Text("=6*7");  // typed, so that it is evaluated
+        Internals_Of(*control).TextEditor().Text("=6*7");  // typed, so that it is evaluated
         Go(1, 1);
         events.lines.clear();
     }
@@ -64,7 +64,7 @@ class Sheet_Test : public Control_Test {
     }
     void Key(int code, int shift = 0) {
         std::int16_t k = static_cast<std::int16_t>(code);
-        control->UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
+        Internals_Of(*control).UserControl_KeyDown(k, static_cast<std::int16_t>(shift));
     }
     // A click on a cell, as the view reports it.
     void Go(int row, int col) {
@@ -80,10 +80,10 @@ class Sheet_Test : public Control_Test {
                 s.texts.back().push_back(grid().TextMatrix(r, c));
             if (r > 0) {
                 s.ticks.push_back(grid().Look(r, kDone).picture ==
-                                  control->CheckBox_On().Picture());
+                                  Internals_Of(*control).CheckBox_On().Picture());
                 s.sources.emplace_back();
                 for (int c = 1; c < grid().Cols(); ++c)
-                    s.sources.back().push_back(control->Equation_Mask().Get(r, c));
+                    s.sources.back().push_back(Internals_Of(*control).Equation_Mask().Get(r, c));
             }
         }
         s.row = grid().Row(), s.col = grid().Col();
@@ -175,9 +175,9 @@ TEST_F(Sheet_Test, PasteSkipsCellsThatTakeNothingAndRaisesChangesAfterwards) {
     control->Paste_Text("A\t=2*3\tTrue\tzz\tgap\tnote\r\nB\t5\tmaybe\tb\r\nC\t7\t0\n");
     EXPECT_EQ(grid().TextMatrix(1, kItem), "A");
     EXPECT_EQ(grid().TextMatrix(1, kQty), "6");
-    EXPECT_EQ(control->Equation_Mask().Get(1, kQty), "=2*3") << "the source is kept";
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(1, kQty), "=2*3") << "the source is kept";
     EXPECT_EQ(grid().TextMatrix(1, kDone), "1");
-    EXPECT_EQ(grid().Look(1, kDone).picture, control->CheckBox_On().Picture());
+    EXPECT_EQ(grid().Look(1, kDone).picture, Internals_Of(*control).CheckBox_On().Picture());
     EXPECT_EQ(grid().TextMatrix(1, kKind), "zz") << "a drop-down takes any text";
     EXPECT_EQ(grid().TextMatrix(1, kGap), "") << "dividers take nothing";
     EXPECT_EQ(grid().TextMatrix(1, kNote), "n1") << "read-only cells keep theirs";
@@ -215,7 +215,7 @@ TEST_F(Sheet_Test, OneLineOfTextPastesIntoTheOpenEditorAndDeleteClearsARange) {
     Go(1, kItem);
     Put_On_Clipboard("single\n");
     std::int16_t key = 'V';
-    control->UserControl_KeyDown(key, kCtrl);
+    Internals_Of(*control).UserControl_KeyDown(key, kCtrl);
     EXPECT_EQ(grid().TextMatrix(1, kItem), "bolts") << "left to the text box";
     Key(kDown, kShift);
     Key(kRight, kShift);
@@ -223,12 +223,12 @@ TEST_F(Sheet_Test, OneLineOfTextPastesIntoTheOpenEditorAndDeleteClearsARange) {
     Key(kDelete);
     EXPECT_EQ(grid().TextMatrix(1, kItem), "");
     EXPECT_EQ(grid().TextMatrix(2, kQty), "");
-    EXPECT_EQ(control->Equation_Mask().Get(2, kQty), "");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, kQty), "");
     EXPECT_EQ(grid().TextMatrix(3, kItem), "Washers");
     Key('Z', kCtrl);
     EXPECT_EQ(grid().TextMatrix(1, kItem), "bolts");
     EXPECT_EQ(grid().TextMatrix(2, kQty), "42");
-    EXPECT_EQ(control->Equation_Mask().Get(2, kQty), "=6*7");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, kQty), "=6*7");
     Key('X', kCtrl);  // cut: copied, then cleared
     EXPECT_EQ(platform.System_Clipboard().Text(), "bolts\t40\t\nnuts\t42\t\n");
     EXPECT_EQ(grid().TextMatrix(2, kItem), "");
@@ -236,7 +236,7 @@ TEST_F(Sheet_Test, OneLineOfTextPastesIntoTheOpenEditorAndDeleteClearsARange) {
 
 TEST_F(Sheet_Test, FillDownCopiesTheTopRowWithItsSourcesAsOneStep) {
     Go(1, kQty);
-    control->TextEditor().Text("=1+1");
+    Internals_Of(*control).TextEditor().Text("=1+1");
     Go(1, kItem);
     EXPECT_TRUE(control->Can_Undo());
     control->Cell_Text(4, kQty, "host");
@@ -246,14 +246,14 @@ TEST_F(Sheet_Test, FillDownCopiesTheTopRowWithItsSourcesAsOneStep) {
     for (int r = 2; r <= 3; ++r) {
         EXPECT_EQ(grid().TextMatrix(r, kItem), "bolts");
         EXPECT_EQ(grid().TextMatrix(r, kQty), "2");
-        EXPECT_EQ(control->Equation_Mask().Get(r, kQty), "=1+1");
+        EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(r, kQty), "=1+1");
         EXPECT_EQ(grid().TextMatrix(r, kNote), "n" + std::to_string(r)) << "read-only";
     }
     EXPECT_EQ(grid().TextMatrix(4, kItem), "anchors");
     EXPECT_EQ(grid().TextMatrix(4, kQty), "host");
     Key('Z', kCtrl);
     EXPECT_EQ(grid().TextMatrix(2, kItem), "nuts");
-    EXPECT_EQ(control->Equation_Mask().Get(2, kQty), "=6*7");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, kQty), "=6*7");
     EXPECT_FALSE(control->Can_Undo());
     EXPECT_EQ(grid().TextMatrix(1, kQty), "2") << "only the fill was undone";
 }
@@ -280,7 +280,7 @@ TEST_F(Sheet_Test, EveryKindOfStepUndoesAndRedoesExactly) {
     check(
         "an edit", [&] { Go(2, kQty); },
         [&] {
-            control->TextEditor().Text("=2*4");
+            Internals_Of(*control).TextEditor().Text("=2*4");
             Key(kDown);
         });
     check(
@@ -288,7 +288,7 @@ TEST_F(Sheet_Test, EveryKindOfStepUndoesAndRedoesExactly) {
     check(
         "a drop-down pick", [&] { Go(1, kKind); },
         [&] {
-            control->ComboEditor()(kKind).ListIndex(2);
+            Internals_Of(*control).ComboEditor()(kKind).ListIndex(2);
             Go(2, kKind);
         });
     check(
@@ -345,7 +345,7 @@ TEST_F(Sheet_Test, WhatAHandlerWroteIsUndoneWithTheAction) {
     control->Add_Listener(host);
     Go(2, kQty);
     const Sheet_State before = State();
-    control->TextEditor().Text("7");
+    Internals_Of(*control).TextEditor().Text("7");
     Key(kDown);
     EXPECT_EQ(grid().TextMatrix(2, kItem), "changed to 7");
     Key('Z', kCtrl);
@@ -402,8 +402,8 @@ TEST_F(Sheet_Test, UndoingEveryRandomActionGivesBackTheStartAndRedoTheEnd) {
                          names[action]);
             switch (action) {
                 case 0:
-                    control->TextEditor().Text(pick(2) ? "=3*" + std::to_string(i)
-                                                       : "t" + std::to_string(i));
+                    Internals_Of(*control).TextEditor().Text(pick(2) ? "=3*" + std::to_string(i)
+                                                                     : "t" + std::to_string(i));
                     Key(kDown);
                     break;
                 case 1:

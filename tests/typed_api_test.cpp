@@ -30,8 +30,8 @@ void Expect_Same_Grid(vekGRID& a, vekGRID& b, const std::string& what) {
     SCOPED_TRACE(what);
     ASSERT_EQ(a.Rows(), b.Rows());
     ASSERT_EQ(a.Cols(), b.Cols());
-    const Host_Grid& ga = a.GridEditor();
-    const Host_Grid& gb = b.GridEditor();
+    const Host_Grid& ga = Internals_Of(a).GridEditor();
+    const Host_Grid& gb = Internals_Of(b).GridEditor();
     for (int r = 0; r < a.Rows(); ++r) {
         EXPECT_EQ(a.RowHeight(r), b.RowHeight(r)) << "row " << r;
         for (int c = 0; c < a.Cols(); ++c) {
@@ -43,8 +43,8 @@ void Expect_Same_Grid(vekGRID& a, vekGRID& b, const std::string& what) {
         }
     }
     for (int c = 0; c < a.Cols(); ++c) EXPECT_EQ(a.ColWidth(c), b.ColWidth(c)) << "col " << c;
-    const Variant_Array& pa = a.Column_Properties();
-    const Variant_Array& pb = b.Column_Properties();
+    const Variant_Array& pa = Internals_Of(a).Column_Properties();
+    const Variant_Array& pb = Internals_Of(b).Column_Properties();
     ASSERT_EQ(pa.Upper(2), pb.Upper(2));
     for (int c = pa.Lower(2); c <= pa.Upper(2); ++c)
         for (int k = pa.Lower(1); k <= pa.Upper(1); ++k)
@@ -122,7 +122,7 @@ TEST(Typed_Api, TakesLiteralsAndTemporaries) {
     g.Messages({{"Grid Error", "Fehler"}});
     EXPECT_FALSE(g.Load("/nonexistent/file.txt"));
     EXPECT_EQ(g.Cell(1, 1), "c");
-    EXPECT_EQ(g.Column_Properties()(Col_Attr::Title, 1).To_Text(), "Text");
+    EXPECT_EQ(Internals_Of(g).Column_Properties()(Col_Attr::Title, 1).To_Text(), "Text");
     EXPECT_TRUE(p.platform.messages.calls.empty());
 }
 
@@ -180,12 +180,12 @@ TEST(Typed_Api, CellGetterDoesNotCommitTheOpenEdit) {
     vekGRID& g = p.control;
     Columns_Typed(g);
     Rows_Typed(g);
-    g.GridEditor().Row(1);
-    g.GridEditor().Col(1);
-    g.TextEditor().Text("typed");
-    ASSERT_TRUE(g.TextEditor().Visible());
+    Internals_Of(g).GridEditor().Row(1);
+    Internals_Of(g).GridEditor().Col(1);
+    Internals_Of(g).TextEditor().Text("typed");
+    ASSERT_TRUE(Internals_Of(g).TextEditor().Visible());
     EXPECT_EQ(g.Cell(1, 1), "pear");
-    EXPECT_EQ(g.TextEditor().Text(), "typed");
+    EXPECT_EQ(Internals_Of(g).TextEditor().Text(), "typed");
     EXPECT_EQ(g.Cell_Text(1, 1), "typed");
 }
 
@@ -385,10 +385,10 @@ TEST(Message_Catalogue, DefaultsStayWordForWordAndAHostReplacesLinesAndTitles) {
             g.Messages({{error, "Die Formel enthält einen Fehler:"},
                         {"Error in: ", "Fehler in: "},
                         {"Error in Formula...", "Formelfehler"}});
-        g.GridEditor().Row(1);
-        g.GridEditor().Col(2);
-        g.TextEditor().Text("=2*(3");
-        g.GridEditor().Row(2);  // leaving the cell commits the formula
+        Internals_Of(g).GridEditor().Row(1);
+        Internals_Of(g).GridEditor().Col(2);
+        Internals_Of(g).TextEditor().Text("=2*(3");
+        Internals_Of(g).GridEditor().Row(2);  // leaving the cell commits the formula
         ASSERT_EQ(p.platform.messages.calls.size(), 1u);
         const auto& call = p.platform.messages.calls[0];
         const std::string expected_start =

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/grid_widget.h"
 #include "vekgrid/qt/qt_platform.h"
@@ -119,7 +120,7 @@ class Scene {
             widget->show();
         }
         Settle();
-        ours_.grid().GridEditor().TopRow(1);
+        Internals_Of(ours_.grid()).GridEditor().TopRow(1);
         Settle();
     }
 
@@ -128,7 +129,7 @@ class Scene {
     QImage& image() { return image_; }
 
     // Both show data row `row` (1-based) first.
-    void Scroll_Ours(int row) { ours_.grid().GridEditor().TopRow(row); }
+    void Scroll_Ours(int row) { Internals_Of(ours_.grid()).GridEditor().TopRow(row); }
     void Scroll_Table(int row) { table_.verticalScrollBar()->setValue(row - 1); }
     // Data rows a page moves, taken from the table so both move the same distance.
     int Page_Rows() const { return std::max(1, table_.verticalScrollBar()->pageStep()); }
@@ -188,7 +189,7 @@ class Scene {
             }
             grid.Redraw(false);
             grid.Rows(kDataRows + 1);
-            vekgrid::Host_Grid& cells = grid.GridEditor();
+            vekgrid::Host_Grid& cells = Internals_Of(grid).GridEditor();
             for (int r = 1; r <= kDataRows; ++r) {
                 const Row_Texts texts = Row_Data(r);
                 for (int c = 0; c < kCols; ++c) cells.TextMatrix(r, c + 1, texts[c]);
@@ -197,7 +198,8 @@ class Scene {
         });
         ours_rss_mb_ = Resident_MB() - before;
         ours_model_mb_ =
-            static_cast<double>(ours_.grid().GridEditor().Memory_Bytes()) / (1024.0 * 1024.0);
+            static_cast<double>(Internals_Of(ours_.grid()).GridEditor().Memory_Bytes()) /
+            (1024.0 * 1024.0);
     }
 
     void Build_Table() {
@@ -216,7 +218,8 @@ class Scene {
         table_rss_mb_ = Resident_MB() - before;
         table_.setModel(&model_);
         // Same geometry as ours: same columns, same row height, so a frame holds the same cells.
-        const int row_px = ours_.grid().GridEditor().RowHeight(1) / vekgrid::qt::kTwipsPerPixel;
+        const int row_px =
+            Internals_Of(ours_.grid()).GridEditor().RowHeight(1) / vekgrid::qt::kTwipsPerPixel;
         table_.verticalHeader()->setMinimumSectionSize(1);
         table_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         table_.verticalHeader()->setDefaultSectionSize(row_px);
@@ -328,7 +331,7 @@ void Scroll_Ours(benchmark::State& state, Scene& scene) {
 // A filter left 20 rows of the million: a frame (with the scroll-bar sync before it) steps over
 // the hidden rows, so its cost is set against our own frame of the unfiltered grid.
 void Frame_Ours_Filtered(benchmark::State& state, Scene& scene) {
-    vekgrid::Host_Grid& grid = scene.ours().grid().GridEditor();
+    vekgrid::Host_Grid& grid = Internals_Of(scene.ours().grid()).GridEditor();
     scene.Scroll_Ours(1);
     Settle();
     auto frame = [&] {

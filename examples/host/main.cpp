@@ -1,5 +1,5 @@
-// A minimal host: a grid of three columns on the headless platform. It fills cells, lets a
-// "user" type a formula, hears the CellChanged event and prints the table.
+// A minimal host: a grid of three columns on the headless platform. It fills cells, pastes a
+// formula the way a user's Ctrl+V would, hears the CellChanged event and prints the table.
 #include <iostream>
 #include <string>
 
@@ -41,12 +41,10 @@ int main() {
     grid.Cell_Text(2, 1, "Washers");
     grid.Cell_Text(1, 2, "12");
 
-    // The user clicks into (2, 2), types a formula and moves on: the text is evaluated,
-    // and CellChanged reports the edit.
-    grid.GridEditor().Row(2);
-    grid.GridEditor().Col(2);
-    grid.TextEditor().Text("=4*6");
-    grid.GridEditor().Col(1);
+    // A formula pasted into (2, 2) goes in as typed: it is evaluated, its source is kept, and
+    // CellChanged reports the edit.
+    grid.Select_Range(2, 2, 2, 2);
+    grid.Paste_Text("=4*6");
 
     for (int r = 0; r < grid.Rows(); ++r)
         std::cout << grid.Cell_Text(r, 1) << '\t' << grid.Cell_Text(r, 2) << '\n';

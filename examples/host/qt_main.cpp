@@ -45,8 +45,10 @@ int main(int argc, char** argv) {
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window)) return 1;
-    grid.GridEditor().Row(1);
-    grid.GridEditor().Col(2);  // the editor opens over the cell and takes the focus
+    // The editor opens over the cell; the user types into it and presses Return.
+    grid.Current_Row(1);
+    grid.Current_Col(2);
+    grid.Shift_Focus_To_Visible_Grideditor();
     QApplication::processEvents();
     QTest::keyClicks(QApplication::focusWidget(), "=4*6");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "demo_window.h"
+#include "vekgrid/control/internals.h"
 #include "vekgrid/qt/grid_view.h"
 #include "vekgrid/qt/qt_platform.h"
 
@@ -34,11 +35,11 @@ class Demo_Test : public ::testing::Test {
     vekgrid::vekGRID& grid() { return window.grid(); }
     int Column(const std::string& title) {
         for (int j = 1; j < grid().Cols(); ++j)
-            if (grid().Column_Properties()(Title, j).To_Text() == title) return j;
+            if (Internals_Of(grid()).Column_Properties()(Title, j).To_Text() == title) return j;
         return -1;
     }
     void Click(int row, int col) {
-        vekgrid::Host_Grid& g = grid().GridEditor();
+        vekgrid::Host_Grid& g = Internals_Of(grid()).GridEditor();
         QWidget* viewport = window.grid_widget().view().viewport();
         const QPoint at((g.ColPos(col) + g.ColWidth(col) / 2) / vekgrid::qt::kTwipsPerPixel,
                         (g.RowPos(row) + g.RowHeight(row) / 2) / vekgrid::qt::kTwipsPerPixel);
@@ -91,7 +92,7 @@ TEST_F(Demo_Test, OpenAfterSaveGivesBackTheDesignAndCtrlSSavesAgain) {
     };
     auto design = [&] {
         std::vector<Design> out;
-        const auto& table = grid().Column_Properties();
+        const auto& table = Internals_Of(grid()).Column_Properties();
         for (int j = 1; j < grid().Cols(); ++j)
             out.push_back({table(Title, j).To_Text(), table(Editor, j).To_Long(),
                            grid().ColWidth(j), table(Alignment, j).To_Long()});

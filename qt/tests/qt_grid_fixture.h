@@ -36,7 +36,7 @@ class Qt_Grid_Test : public ::testing::Test {
     }
 
     vekGRID& grid() { return widget->grid(); }
-    Host_Grid& model() { return grid().GridEditor(); }
+    Host_Grid& model() { return Internals_Of(grid()).GridEditor(); }
 
     vekColumn& Add(ColumnEditor kind, const std::string& title = "",
                    std::function<void(vekColumn&)> set = {}) {
@@ -95,10 +95,12 @@ class Qt_Grid_Test : public ::testing::Test {
         return std::to_string(model().Row()) + "," + std::to_string(model().Col());
     }
     QComboBox* Combo(int col) {
-        return qobject_cast<QComboBox*>(widget->platform().Qt_Widget_Of(grid().ComboEditor()(col)));
+        return qobject_cast<QComboBox*>(
+            widget->platform().Qt_Widget_Of(Internals_Of(grid()).ComboEditor()(col)));
     }
     QLineEdit* Text_Editor() {
-        return qobject_cast<QLineEdit*>(widget->platform().Qt_Widget_Of(grid().TextEditor()));
+        return qobject_cast<QLineEdit*>(
+            widget->platform().Qt_Widget_Of(Internals_Of(grid()).TextEditor()));
     }
 
     std::unique_ptr<Grid_Widget> widget;

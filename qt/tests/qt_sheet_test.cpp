@@ -87,7 +87,7 @@ class Qt_Sheet_Test : public ::testing::Test {
     }
 
     vekGRID& grid() { return widget->grid(); }
-    Host_Grid& model() { return grid().GridEditor(); }
+    Host_Grid& model() { return Internals_Of(grid()).GridEditor(); }
     void Add(const std::string& title, ColumnEditor kind = TextBox, bool formula = false) {
         columns.push_back(std::make_unique<vekColumn>());
         vekColumn& c = *columns.back();
@@ -131,7 +131,8 @@ class Qt_Sheet_Test : public ::testing::Test {
         Settle();
     }
     QLineEdit* Text_Editor() {
-        return qobject_cast<QLineEdit*>(widget->platform().Qt_Widget_Of(grid().TextEditor()));
+        return qobject_cast<QLineEdit*>(
+            widget->platform().Qt_Widget_Of(Internals_Of(grid()).TextEditor()));
     }
     std::string Column(int col) {
         std::string text;
@@ -221,7 +222,7 @@ TEST_F(Qt_Sheet_Test, CellChangingVetoKeepsTheCellAsItWas) {
     Key(Qt::Key_Down);
     EXPECT_EQ(asked, (Lines{"1,1:=2*3>99"}));
     EXPECT_EQ(grid().Cell_Text(1, 1), "6") << "the value still shows";
-    EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "=2*3") << "and its formula is kept";
+    EXPECT_EQ(Internals_Of(grid()).Equation_Mask().Get(1, 1), "=2*3") << "and its formula is kept";
     EXPECT_EQ(std::count_if(signalled.begin(), signalled.end(),
                             [](const std::string& l) { return l.rfind("CellChanged", 0) == 0; }),
               0);

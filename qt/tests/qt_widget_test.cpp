@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QWheelEvent>
 #include <memory>
 
@@ -96,7 +97,7 @@ TEST_F(Qt_Grid_Test, TypedFormulaShowsItsValueAndRaisesEventsInOrder) {
     EXPECT_EQ(grid().TextEditor_Text(), "=2*3");
     Key(Qt::Key_Return);
     EXPECT_EQ(grid().Cell_Text(1, 1), "6");
-    EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "=2*3");
+    EXPECT_EQ(Internals_Of(grid()).Equation_Mask().Get(1, 1), "=2*3");
     EXPECT_EQ(Cell(), "1,2");
     EXPECT_EQ(events.lines, (Lines{"LeaveCell", "EnterCell", "CellChanged(,=2*3,1,1)"}));
     EXPECT_TRUE(Text_Editor()->isVisible());
@@ -113,7 +114,7 @@ TEST_F(Qt_Grid_Test, TypedFormulaShowsItsValueAndRaisesEventsInOrder) {
     Key(Qt::Key_Down);
     EXPECT_EQ(Cell(), "2,1");
     EXPECT_EQ(grid().Cell_Text(1, 1), "63.5");
-    EXPECT_EQ(grid().Equation_Mask().Get(1, 1), "5-3-1/2");
+    EXPECT_EQ(Internals_Of(grid()).Equation_Mask().Get(1, 1), "5-3-1/2");
 }
 
 TEST_F(Qt_Grid_Test, ClickingACellWithTextSelectsItSoTypingReplacesIt) {
@@ -160,15 +161,15 @@ TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndKeysOrTheMousePickAnItem) {
     Click(1, 1);
     Key(Qt::Key_Return);
     ASSERT_EQ(Cell(), "1,2");
-    auto* combo =
-        qobject_cast<QComboBox*>(widget->platform().Qt_Widget_Of(grid().ComboEditor()(2)));
+    auto* combo = qobject_cast<QComboBox*>(
+        widget->platform().Qt_Widget_Of(Internals_Of(grid()).ComboEditor()(2)));
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(combo->isVisible());
     EXPECT_TRUE(combo->view()->isVisible()) << "the list opens on entry";
     EXPECT_GE(combo->view()->minimumWidth(), model().ColWidth(2) / kTwipsPerPixel);
     // The control may place the box after the list opened (an entry that scrolls): the open
     // list goes with the box.
-    Combo_Box& box = grid().ComboEditor()(2);
+    Combo_Box& box = Internals_Of(grid()).ComboEditor()(2);
     box.Left(box.Left() + 600);
     Settle();
     ASSERT_TRUE(combo->view()->isVisible());
@@ -195,7 +196,7 @@ TEST_F(Qt_Grid_Test, DropDownOpensOnEntryAndKeysOrTheMousePickAnItem) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, post);
     Settle();
     EXPECT_FALSE(list->isVisible());
-    EXPECT_EQ(grid().ComboEditor()(2).Text(), "Post");
+    EXPECT_EQ(Internals_Of(grid()).ComboEditor()(2).Text(), "Post");
     Click(2, 1);
     EXPECT_EQ(grid().Cell_Text(2, 2), "Post");
 }
@@ -239,6 +240,44 @@ TEST_F(Qt_Grid_Test, AltDAsksAndDeletesTheRowOnYes) {
     EXPECT_EQ(grid().Cell_Text(2, 1), "row 3");
 }
 
+// A host's translation, as a .qm file would give it: the control's texts in context "vekgrid".
+class German : public QTranslator {
+  public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* = nullptr,
+                      int = -1) const override {
+        if (QByteArrayView(context) != "vekgrid") return {};
+        if (QByteArrayView(source) == "Are you sure you want to delete this row?")
+            return QString::fromUtf8("Diese Zeile wirklich l\xc3\xb6schen?");
+        if (QByteArrayView(source) == "Delete Row?")
+            return QString::fromUtf8("Zeile l\xc3\xb6schen?");
+        return {};
+    }
+};
+
+TEST_F(Qt_Grid_Test, AnInstalledTranslatorReplacesMessageTextsUntilItIsRemoved) {
+    Add(TextBox, "A");
+    grid().Rows(3);
+    Show();
+    auto& messages = widget->platform().Qt_Messages();
+    messages.Answer_With = [](const std::string&, int, const std::string&) { return Msg::No; };
+    German german;
+    ASSERT_TRUE(QCoreApplication::installTranslator(&german));
+    Click(1, 1);
+    Key(Qt::Key_D, Qt::AltModifier);
+    QCoreApplication::removeTranslator(&german);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text, "Diese Zeile wirklich l\xc3\xb6schen?");
+    EXPECT_EQ(messages.calls[0].title, "Zeile l\xc3\xb6schen?");
+    EXPECT_EQ(grid().Rows(), 3) << "the answer still means No";
+
+    Key(Qt::Key_D, Qt::AltModifier);
+    ASSERT_EQ(messages.calls.size(), 2u);
+    EXPECT_EQ(messages.calls[1].text, "Are you sure you want to delete this row?")
+        << "without the translator the control's own text is back";
+    EXPECT_EQ(messages.calls[1].title, "Delete Row?");
+}
+
 TEST_F(Qt_Grid_Test, ScrollBarsFollowTheGridAndHitTestingFollowsTheScroll) {
     Add(TextBox, "A");
     Add(TextBox, "B");
@@ -278,8 +317,8 @@ TEST_F(Qt_Grid_Test, PopUpButtonShowsTheHostsDialogAndReportsIt) {
     grid().Rows(3);
     Show();
     Click(1, 2);
-    auto* button =
-        qobject_cast<QPushButton*>(widget->platform().Qt_Widget_Of(grid().PopUpEditor()(2)));
+    auto* button = qobject_cast<QPushButton*>(
+        widget->platform().Qt_Widget_Of(Internals_Of(grid()).PopUpEditor()(2)));
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->isVisible());
     events.lines.clear();
@@ -345,7 +384,7 @@ TEST_F(Qt_Grid_Test, DesignPropertiesRoundTripThroughAFile) {
     other.show();
     Settle();
     const QImage frame = other.grab().toImage();
-    Host_Grid& g = other.grid().GridEditor();
+    Host_Grid& g = Internals_Of(other.grid()).GridEditor();
     EXPECT_EQ(frame.pixelColor(g.ColPos(1) / kTwipsPerPixel + 1, g.RowPos(1) / kTwipsPerPixel + 1),
               To_QColor(0xE0FFE0));
     EXPECT_THROW(other.Load_Properties(dir.filePath("missing").toStdString()), Error);

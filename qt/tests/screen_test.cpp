@@ -158,8 +158,8 @@ TEST_F(Qt_Grid_Test, ThePopUpButtonOpensFromTheKeyboard) {
     Add(ComboBox, "Kind", [](vekColumn& c) { c.ComboBox_List("Board,Beam"); });
     grid().Rows(3);
     Show();
-    auto* button =
-        qobject_cast<QPushButton*>(widget->platform().Qt_Widget_Of(grid().PopUpEditor()(2)));
+    auto* button = qobject_cast<QPushButton*>(
+        widget->platform().Qt_Widget_Of(Internals_Of(grid()).PopUpEditor()(2)));
     ASSERT_NE(button, nullptr);
     int opened = 0;
     for (auto press : std::vector<std::function<void()>>{[] { Key(Qt::Key_F4); },

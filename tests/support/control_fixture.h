@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "vekgrid/control/internals.h"
 #include "vekgrid/control/vekgrid.h"
 #include "vekgrid/platform/headless/headless_platform.h"
 
@@ -51,15 +52,15 @@ class Control_Test : public ::testing::Test {
         control->Add_Column(column);
         return column;
     }
-    Host_Grid& grid() { return control->GridEditor(); }
+    Host_Grid& grid() { return Internals_Of(*control).GridEditor(); }
     const Variant& attr(int attribute, int col) {
-        return control->Column_Properties()(attribute, col);
+        return Internals_Of(*control).Column_Properties()(attribute, col);
     }
     // The user puts the grid on a cell (as a click would) and types into its editor.
     void Type_Into(int row, int col, const std::string& text) {
         grid().Row(row);
         grid().Col(col);
-        control->TextEditor().Text(text);
+        Internals_Of(*control).TextEditor().Text(text);
     }
 
     // Keys typed into the text editor, each through its key filter; returns what was rejected.
@@ -67,11 +68,12 @@ class Control_Test : public ::testing::Test {
         std::string rejected;
         for (char c : keys) {
             std::int16_t key = static_cast<unsigned char>(c);
-            control->TextEditor_KeyPress(key);
+            Internals_Of(*control).TextEditor_KeyPress(key);
             if (key == 0)
                 rejected += c;
             else
-                control->TextEditor().Text(control->TextEditor().Text() + c);
+                Internals_Of(*control).TextEditor().Text(
+                    Internals_Of(*control).TextEditor().Text() + c);
         }
         return rejected;
     }

@@ -36,26 +36,35 @@ enum Filter_Option : std::int32_t {
 /// over it and all of its state; the host reaches everything through this object and hears
 /// back through vekGRID_Events.
 ///
+/// What is public here is the host's API, in sections: construction and life cycle, the fields
+/// of the original interface, events, grid properties, columns, cells, editors and focus,
+/// rows, sorting and filtering, files, formulas, colours and fonts, selection and undo, and
+/// the typed API. Platform front ends and tests also reach the input handlers, the child
+/// widgets and the re-entrancy state through vekgrid/control/internals.h, which no host needs.
+///
 /// The control's routines are split by subsystem across the source folders (columns/,
 /// editing/, rows/...); they all work on the state declared here.
 class VEKGRID_EXPORT vekGRID : private Grid_Listener {
   public:
-    // Start-up: the platform must outlive the control.
+    // ===== Construction and life cycle ==================================================
+    // The platform must outlive the control.
     explicit vekGRID(Platform& platform);
     ~vekGRID() override;
     vekGRID(const vekGRID&) = delete;
     vekGRID& operator=(const vekGRID&) = delete;
-
-    // --- Host side of the life cycle -----------------------------------------------------
     void InitProperties();               // first placement on a form at design time
     void Show();                         // shown at run time: binds the parent form
     void Resize(int width, int height);  // the control's inner size in twips
-    void Add_Listener(vekGRID_Events& listener);
-    void Remove_Listener(vekGRID_Events& listener);
-    // Called with the property-bag key of every persisted property a setter changes.
-    std::function<void(const std::string&)> On_Property_Changed;
+    // Saves and restores the design-time properties (a value equal to its default is not written).
+    void WriteProperties(Property_Bag& bag);
+    void ReadProperties(Property_Bag& bag);
+    // Disabling greys every cell but dividers; enabling restores the banding.
+    bool Enabled() const;
+    void Enabled(bool on);
+    // Removes every column and row, the formula sources with them.
+    void Clear_Grid();
 
-    // --- Public fields -------------------------------------------------------------------
+    // ===== Fields of the original interface =============================================
     // Handles of keyboard and mouse hooks a host installs; the control installs none.
     std::int32_t HookedMouse = 0;
     std::int32_t HookedKeyBoard = 0;
@@ -68,29 +77,13 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Alt+C/X/V/I/N/D row commands.
     bool Allow_Shortcut_Keys = true;
 
-    // --- Control core --------------------------------------------------------------------
-    // Disabling greys every cell but dividers; enabling restores the banding.
-    bool Enabled() const;
-    void Enabled(bool on);
-    // Removes every column and row, the formula sources with them.
-    void Clear_Grid();
+    // ===== Events =======================================================================
+    void Add_Listener(vekGRID_Events& listener);
+    void Remove_Listener(vekGRID_Events& listener);
+    // Called with the property-bag key of every persisted property a setter changes.
+    std::function<void(const std::string&)> On_Property_Changed;
 
-    // --- Grid and cell properties --------------------------------------------------------
-    // The text of the current cell.
-    std::string Focus_Cell_Text();
-    void Focus_Cell_Text(const std::string& text);
-    // A cell's text. Get throws Subscript_Out_Of_Range outside the grid; put ignores a cell
-    // outside it and a divider cell, and stores the text as the cell's formula source too.
-    std::string Cell_Text(std::int32_t Row, std::int32_t Col);
-    void Cell_Text(std::int32_t Row, std::int32_t Col, const std::string& text);
-    std::int32_t Current_Col() const { return grid_.Col(); }
-    // Moves the grid's current cell without raising EnterCell or LeaveCell; out of range is
-    // ignored.
-    void Current_Col(std::int32_t col);
-    std::int32_t Current_Row() const { return grid_.Row(); }
-    void Current_Row(std::int32_t row);
-    // Gridline_Display: Both, None, Horizontal_Only, Vertical_Only.
-    void Gridline_Draw(std::int32_t mode);
+    // ===== Grid properties ==============================================================
     // Row count including the header row; setting formats new rows and resizes the formula
     // store. A negative count, or a grid without columns, is left as it is; 0 shows the
     // "VEKGrid Error" message box.
@@ -99,17 +92,17 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Column count including the fixed column 0; normally grown by Add_Column.
     std::int32_t Cols() const { return grid_.Cols(); }
     void Cols(std::int32_t n);
-    // The text box editor's text (what the user is typing).
-    std::string TextEditor_Text() const { return text_editor_->Text(); }
-    void TextEditor_Text(const std::string& text);
     // Sizes in twips; a row of height 0 is hidden. Setters ignore a bad index.
     std::int32_t RowHeight(std::int32_t Index) const { return grid_.RowHeight(Index); }
     void RowHeight(std::int32_t Index, std::int32_t height);
     std::int32_t ColWidth(std::int32_t Index) const { return grid_.ColWidth(Index); }
     void ColWidth(std::int32_t Index, std::int32_t width);
-    // Like Cell_Text, and also refreshes the editor when the cell is the current one.
-    std::string TextMatrix(std::int32_t Row, std::int32_t Col);
-    void TextMatrix(std::int32_t Row, std::int32_t Col, const std::string& text);
+    // The grid's current cell. Setting moves it without raising EnterCell or LeaveCell; out
+    // of range is ignored.
+    std::int32_t Current_Col() const { return grid_.Col(); }
+    void Current_Col(std::int32_t col);
+    std::int32_t Current_Row() const { return grid_.Row(); }
+    void Current_Row(std::int32_t row);
     // The cell under the pointer, and the current cell's rectangle in twips.
     std::int32_t MouseCol() const { return grid_.MouseCol(); }
     std::int32_t MouseRow() const { return grid_.MouseRow(); }
@@ -120,88 +113,60 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Off while a host makes many changes; a view repaints once it is on again.
     bool Redraw() const { return grid_.Redraw(); }
     void Redraw(bool on) { grid_.Redraw(on); }
-    // Grid colours (OLE colours, &H00BBGGRR or system colours &H80000000 + index).
-    Color BackColor() const { return grid_.BackColorBkg(); }
-    void BackColor(Color color);
-    Color GridColor() const { return grid_.GridColor(); }
-    void GridColor(Color color);
-    Color GridColorFixed() const { return grid_.GridColorFixed(); }
-    void GridColorFixed(Color color);
-    Color BackColorFixed() const { return grid_.BackColorFixed(); }
-    void BackColorFixed(Color color);
-    // A snapshot of the grid, when the front end supplies one.
-    Picture Grid_Picture() const { return grid_.Grid_Picture(); }
-    // The grid font; columns and new rows take it.
-    bool Font_Bold() const { return grid_.Font().bold; }
-    void Font_Bold(bool on);
-    const Font& Grid_Font() const { return grid_.Font(); }
-    void Grid_Font(const Font& font);
+    // Switches; setters tell On_Property_Changed.
+    bool ReadOnly() const { return read_only_; }
+    void ReadOnly(bool on) { read_only_ = on, Mark_Changed("ReadOnly"); }
+    bool Allow_New_Rows() const { return allow_new_rows_; }
+    void Allow_New_Rows(bool on) { allow_new_rows_ = on, Mark_Changed("Allow_New_Rows"); }
+    bool Enter_New_Row() const { return enter_new_row_; }
+    void Enter_New_Row(bool on) { enter_new_row_ = on, Mark_Changed("Enter_New_Row"); }
+    // Return_Key_Behaviors: Changes_Row, Changes_Col.
+    std::int32_t Return_Key_Behavior() const { return return_key_behavior_; }
+    void Return_Key_Behavior(std::int32_t v) {
+        return_key_behavior_ = v, Mark_Changed("Return_Key_Behavior");
+    }
+    // Gridline_Display: Both, None, Horizontal_Only, Vertical_Only.
+    std::int32_t Gridline_Draw() const { return gridline_draw_; }
+    void Gridline_Draw(std::int32_t mode);
+    // Keeps column 1 in view while scrolling; not persisted.
+    bool Left_Col_Always_Visible() const { return left_col_always_visible_; }
+    void Left_Col_Always_Visible(bool on) { left_col_always_visible_ = on; }
 
-    // --- Colours and fonts ---------------------------------------------------------------
-    // Colours a whole row (column 0 too when asked); a missing row is ignored.
-    void Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn = false);
-    // Back colour of one cell or a range; painting a cell in the control's own back colour
-    // blocks it (no editor, navigation passes over it).
-    void Set_Cell_Color(double Row, double Column, Color Cell_Color);
-    void Set_Range_Cell_Color(std::int32_t Start_Row, std::int32_t End_Row, std::int32_t Start_Col,
-                              std::int32_t End_Col, Color CellColor);
-    // Reads or sets one cell's back colour.
-    Variant Cell_Back_Color(const Variant& Row, const Variant& Column);
-    void Cell_Back_Color(const Variant& Row, const Variant& Column, Color color);
-    // Font and font colour of one cell.
-    void Cell_Font(double Row, double Column, const Font& CellFont);
-    void Cell_Font_Color(double Row, double Column, const Variant& FontColor);
-    // Banding: the back colours of odd and even data rows.
-    void Row_Color_Odd(const Variant& color);
-    void Row_Color_Even(const Variant& color);
-
-    // --- Word wrap -----------------------------------------------------------------------
-    // Grows the rows so every cell of the column (or of the row) shows its whole text.
-    void Word_Wrap(std::int16_t Column_For_Word_Wrap);
-    void Word_Wrap_Row(std::int32_t Row_to_Word_Wrap);
-
-    // --- Design-time persistence ---------------------------------------------------------
-    // Saves and restores the design-time properties (a value equal to its default is not written).
-    void WriteProperties(Property_Bag& bag);
-    void ReadProperties(Property_Bag& bag);
-
-    // --- Columns -------------------------------------------------------------------------
+    // ===== Columns ======================================================================
     // Appends a column described by NewColumn (copied, no reference kept), or with Edit_Column
     // re-applies it to the column at NewColumn.Display_Index(), which must exist: otherwise
     // Subscript_Out_Of_Range is thrown before anything changes.
     Variant Add_Column(vekColumn& NewColumn, bool Edit_Column = false);
-    // The column table, indexed (attribute 0..21, column).
-    const Variant_Array& Column_Properties() const { return column_properties_; }
-
-    // --- Editors -------------------------------------------------------------------------
-    // Moves every editor out of sight, or lays the current cell's editor back over it.
-    void Hide_Editors();
-    void Show_Editors();
-    // Gives the focus to the editor on show, else to the grid.
-    void Shift_Focus_To_Visible_Grideditor();
     // Replaces a drop-down column's list ("a,b,c"); other columns are ignored.
     Variant Update_Combo_Box_List(std::string& New_List, std::int16_t& Column_Index);
     // Redraws the bars of a progress-bar column from its cell values; other columns are ignored.
     void Update_Progress_Column(std::int16_t& Update_Column);
 
-    // --- Keyboard and focus ----------------------------------------------------------------
-    // Keys reach the control before the focused editor; KeyCode 0 on return keeps a key from
-    // the editor. Shift: 1 Shift, 2 Ctrl, 4 Alt.
-    void UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
-    // Characters: KeyAscii 0 on return swallows one (Enter always, anything in a read-only
-    // column but navigation).
-    void UserControl_KeyPress(std::int16_t& KeyAscii);
-    // A focus-catcher box got the focus (Tab or Shift+Tab): moves right or left a column.
-    void Tab_Focus_GotFocus(int n, bool mouse_button_down = false, bool tab_key_down = true);
-    // The control got or lost the focus; losing it commits the open edit.
-    void UserControl_EnterFocus();
-    void UserControl_ExitFocus();
+    // ===== Cells ========================================================================
+    // A cell's text. Get throws Subscript_Out_Of_Range outside the grid; put ignores a cell
+    // outside it and a divider cell, and stores the text as the cell's formula source too.
+    std::string Cell_Text(std::int32_t Row, std::int32_t Col);
+    void Cell_Text(std::int32_t Row, std::int32_t Col, const std::string& text);
+    // Like Cell_Text, and also refreshes the editor when the cell is the current one.
+    std::string TextMatrix(std::int32_t Row, std::int32_t Col);
+    void TextMatrix(std::int32_t Row, std::int32_t Col, const std::string& text);
+    // The text of the current cell.
+    std::string Focus_Cell_Text();
+    void Focus_Cell_Text(const std::string& text);
+    // The text box editor's text (what the user is typing).
+    std::string TextEditor_Text() const { return text_editor_->Text(); }
+    void TextEditor_Text(const std::string& text);
+
+    // ===== Editors and focus ============================================================
+    // Moves every editor out of sight, or lays the current cell's editor back over it.
+    void Hide_Editors();
+    void Show_Editors();
+    // Gives the focus to the editor on show, else to the grid.
+    void Shift_Focus_To_Visible_Grideditor();
     // A keyboard-hook procedure for hosts that install one; passes every message on.
     std::int32_t pppKeyboardProc(std::int32_t nCode, std::int32_t wParam, std::int32_t lParam);
-    bool Control_Has_Focus() const { return control_has_focus_; }
-    const std::string& Last_Direction() const { return last_direction_; }
 
-    // --- Rows -------------------------------------------------------------------------------
+    // ===== Rows =========================================================================
     // Inserts a row (Tab separates the cells, column 0 first) at Index, or at the end; raises
     // RowAdded. RemoveItem removes a data row; a missing row is ignored.
     void AddItem(const std::string& Item, const Variant& Index = Variant());
@@ -212,6 +177,10 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     Variant Copy_Row();
     Variant Paste_Row();
     Variant Insert_Copied_Row();
+    // True when Copy_Row or Cut_Row left a row with some text to paste or insert.
+    bool Row_Copied() const {
+        return copied_row_text_.find_first_not_of('\t') != std::string::npos;
+    }
     // Copies a data row to a new row at the given index; bad indices do nothing.
     Variant Copy_Row_To_New_Row(const Variant& Row_Number_To_Copy,
                                 const Variant& New_Row_Index_Location);
@@ -222,13 +191,17 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     Variant Hide_All_Rows();
     Variant Show_All_Rows();
     Variant Hide_Row(std::int32_t Row_Number);
-    bool Paste_In_Progress() const { return paste_in_progress_; }
-    // True when Copy_Row or Cut_Row left a row with some text to paste or insert.
-    bool Row_Copied() const {
-        return copied_row_text_.find_first_not_of('\t') != std::string::npos;
-    }
 
-    // --- Exchange and ordering ---------------------------------------------------------------
+    // ===== Sorting and filtering ========================================================
+    // Sorts the data rows by a column (-1: the one under the pointer), toggling between
+    // ascending and descending; numeric columns sort as numbers.
+    void Sort_Grid(std::int16_t Sort_By_Column = 0);
+    // Hides or shows the rows whose cells hold the phrases of Filter_Array (Filter_Option);
+    // Restore shows every row again.
+    void Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Command, bool Restore = false,
+                     bool Match_On_All_Phrases = false);
+
+    // ===== Files and arrays =============================================================
     // One-dimensional arrays are held as arrays whose first dimension is 0..0: element i is
     // (0, i).
     // Cells of rows 1.. and columns 1.., as (row, col); hidden rows included.
@@ -260,35 +233,8 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Load_Single_Array(const Variant& LoadArray, std::int16_t& Num_Left_Align_Columns);
     void Load_Single_Array(const std::vector<std::string>& lines,
                            std::int16_t& Num_Left_Align_Columns);
-    // Sorts the data rows by a column (-1: the one under the pointer), toggling between
-    // ascending and descending; numeric columns sort as numbers.
-    void Sort_Grid(std::int16_t Sort_By_Column = 0);
-    // Hides or shows the rows whose cells hold the phrases of Filter_Array (Filter_Option);
-    // Restore shows every row again.
-    void Filter_Grid(const Variant& Filter_Array, std::int32_t Filter_Command, bool Restore = false,
-                     bool Match_On_All_Phrases = false);
 
-    // --- Input the platform reports --------------------------------------------------------
-    // A message for an intercepted window (the grid's, the control's, a drop-down's or its
-    // list's): 513 left button down, 522 mouse wheel (wparam's high word the wheel delta).
-    void Window_Message(std::intptr_t window, int message, std::int32_t wparam);
-    // Keys typed into the text editor; KeyAscii 0 on return rejects the key.
-    void TextEditor_KeyPress(std::int16_t& KeyAscii);
-    void TextEditor_GotFocus();
-    // Button 2 raises MouseDown with the text box's arguments.
-    void TextEditor_MouseDown(std::int16_t Button, std::int16_t Shift, float x, float y);
-    // The pop-up button of a column was clicked: shows its form and raises PopUpClick.
-    void PopUpEditor_Click(int index);
-    // State the input handlers keep, for front ends and tests.
-    double Mouse_X() const { return mouse_x_; }
-    double Mouse_Y() const { return mouse_y_; }
-    double Combo_List_Position() const { return combo_list_position_; }
-    bool Ignore_Cell_Change() const { return ignore_cell_change_; }
-    bool Cell_Change_Pending() const { return cell_change_pending_; }
-    std::int32_t Previous_Row() const { return previous_row_; }
-    std::int32_t Previous_Col() const { return previous_col_; }
-
-    // --- Formulas ------------------------------------------------------------------------
+    // ===== Formulas =====================================================================
     // Reshapes the formula store (rows 1..Rows by columns 1..Cols); positive indices open or
     // close a row or column there. Errors are ignored.
     void Resize_Equation_Mask(std::int32_t Rows, std::int32_t Cols,
@@ -299,10 +245,48 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Update_Grid_Equation_Mask(std::int32_t Row, std::int32_t Col);
     // Keeps a copy of the variable table and recomputes the formula cells that use variables.
     void Update_User_Defined_Variable_List(const Variant& Variable_List_Array);
-    // The formula source of every data cell.
-    const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
 
-    // --- Selection, clipboard and undo ---------------------------------------------------
+    // ===== Colours and fonts ============================================================
+    // Grid colours (OLE colours, &H00BBGGRR or system colours &H80000000 + index). BackColor
+    // is the control's own back colour too: a cell painted in it is blocked.
+    Color BackColor() const { return grid_.BackColorBkg(); }
+    void BackColor(Color color);
+    Color GridColor() const { return grid_.GridColor(); }
+    void GridColor(Color color);
+    Color GridColorFixed() const { return grid_.GridColorFixed(); }
+    void GridColorFixed(Color color);
+    Color BackColorFixed() const { return grid_.BackColorFixed(); }
+    void BackColorFixed(Color color);
+    // A snapshot of the grid, when the front end supplies one.
+    Picture Grid_Picture() const { return grid_.Grid_Picture(); }
+    // The grid font; columns and new rows take it.
+    bool Font_Bold() const { return grid_.Font().bold; }
+    void Font_Bold(bool on);
+    const Font& Grid_Font() const { return grid_.Font(); }
+    void Grid_Font(const Font& font);
+    // Colours a whole row (column 0 too when asked); a missing row is ignored.
+    void Row_Color(double RowNumber, const Variant& RowColor, bool ColorFirstColumn = false);
+    // Back colour of one cell or a range; painting a cell in the control's own back colour
+    // blocks it (no editor, navigation passes over it).
+    void Set_Cell_Color(double Row, double Column, Color Cell_Color);
+    void Set_Range_Cell_Color(std::int32_t Start_Row, std::int32_t End_Row, std::int32_t Start_Col,
+                              std::int32_t End_Col, Color CellColor);
+    // Reads or sets one cell's back colour.
+    Variant Cell_Back_Color(const Variant& Row, const Variant& Column);
+    void Cell_Back_Color(const Variant& Row, const Variant& Column, Color color);
+    // Font and font colour of one cell.
+    void Cell_Font(double Row, double Column, const Font& CellFont);
+    void Cell_Font_Color(double Row, double Column, const Variant& FontColor);
+    // Banding: the back colours of odd and even data rows.
+    const Variant& Row_Color_Odd() const { return row_color_odd_; }
+    void Row_Color_Odd(const Variant& color);
+    const Variant& Row_Color_Even() const { return row_color_even_; }
+    void Row_Color_Even(const Variant& color);
+    // Grows the rows so every cell of the column (or of the row) shows its whole text.
+    void Word_Wrap(std::int16_t Column_For_Word_Wrap);
+    void Word_Wrap_Row(std::int32_t Row_to_Word_Wrap);
+
+    // ===== Selection, clipboard and undo ================================================
     // A rectangle of data cells, corners included; all 0 when the grid has no data cell.
     struct Cell_Range {
         std::int32_t Top_Row = 0, Left_Col = 0, Bottom_Row = 0, Right_Col = 0;
@@ -338,6 +322,10 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Copies the range's top row into the rows below it within the range (sources as they
     // are), with the same skipping and events. One undo step.
     void Fill_Down();
+    // The system clipboard, through the platform.
+    void Copy_To_Clipboard();
+    void Cut_To_Clipboard();
+    void Paste_From_Clipboard();
     // The history of user actions and host operations (at most Undo_Journal::Max_Steps).
     // Undo puts back the texts, formula sources, rows, row order and labels, check marks and
     // the current cell of the last step, including what event handlers wrote during it.
@@ -364,12 +352,8 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
         vekGRID& control_;
         bool mergeable_;
     };
-    const Undo_Journal& Journal() const { return journal_; }
-    // The system clipboard, through the platform.
-    void Copy_To_Clipboard();
-    void Cut_To_Clipboard();
-    void Paste_From_Clipboard();
-    // --- Typed host API ---
+
+    // ===== Typed host API ===============================================================
     // The members above as a C++20 host would call them: const references that take literals
     // and temporaries, int rows and columns, enums, results instead of message boxes. Each one
     // goes through its original twin, so both give the same grid.
@@ -418,7 +402,37 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Messages(Message_Catalogue catalogue);
     const Message_Catalogue& Messages() const;
 
-    // --- Children, for front ends and tests ----------------------------------------------
+    // ===== Not for hosts ================================================================
+    // The way in for platform front ends and tests; defined in vekgrid/control/internals.h.
+    template <class Control>
+    class Internals;
+
+  private:
+    // ===== Reached through Internals ====================================================
+    // Input the platform reports.
+    // Keys reach the control before the focused editor; KeyCode 0 on return keeps a key from
+    // the editor. Shift: 1 Shift, 2 Ctrl, 4 Alt.
+    void UserControl_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    // Characters: KeyAscii 0 on return swallows one (Enter always, anything in a read-only
+    // column but navigation).
+    void UserControl_KeyPress(std::int16_t& KeyAscii);
+    // A focus-catcher box got the focus (Tab or Shift+Tab): moves right or left a column.
+    void Tab_Focus_GotFocus(int n, bool mouse_button_down = false, bool tab_key_down = true);
+    // The control got or lost the focus; losing it commits the open edit.
+    void UserControl_EnterFocus();
+    void UserControl_ExitFocus();
+    // A message for an intercepted window (the grid's, the control's, a drop-down's or its
+    // list's): 513 left button down, 522 mouse wheel (wparam's high word the wheel delta).
+    void Window_Message(std::intptr_t window, int message, std::int32_t wparam);
+    // Keys typed into the text editor; KeyAscii 0 on return rejects the key.
+    void TextEditor_KeyPress(std::int16_t& KeyAscii);
+    void TextEditor_GotFocus();
+    // Button 2 raises MouseDown with the text box's arguments.
+    void TextEditor_MouseDown(std::int16_t Button, std::int16_t Shift, float x, float y);
+    // The pop-up button of a column was clicked: shows its form and raises PopUpClick.
+    void PopUpEditor_Click(int index);
+
+    // Child widgets.
     Host_Grid& GridEditor() { return grid_; }
     const Host_Grid& GridEditor() const { return grid_; }
     Text_Box& TextEditor() { return *text_editor_; }
@@ -436,27 +450,30 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     Host_Form* Parent_Form() const { return parent_form_; }
     Platform& Host_Platform() { return platform_; }
 
-    // --- State, read-only for front ends and tests ---------------------------------------
+    // State the handlers keep.
+    // The column table, indexed (attribute 0..21, column).
+    const Variant_Array& Column_Properties() const { return column_properties_; }
+    // The formula source of every data cell.
+    const vekgrid::Equation_Mask& Equation_Mask() const { return equation_mask_; }
+    const Undo_Journal& Journal() const { return journal_; }
+    double Mouse_X() const { return mouse_x_; }
+    double Mouse_Y() const { return mouse_y_; }
+    double Combo_List_Position() const { return combo_list_position_; }
+    bool Ignore_Cell_Change() const { return ignore_cell_change_; }
+    bool Cell_Change_Pending() const { return cell_change_pending_; }
+    std::int32_t Previous_Row() const { return previous_row_; }
+    std::int32_t Previous_Col() const { return previous_col_; }
+    bool Control_Has_Focus() const { return control_has_focus_; }
+    const std::string& Last_Direction() const { return last_direction_; }
+    bool Paste_In_Progress() const { return paste_in_progress_; }
+    // Re-entrancy: set while the control moves the current cell itself, or on a host's behalf.
     bool Updating_Grid() const { return updating_grid_; }
     bool Suppress_Cell_Events() const { return suppress_cell_events_; }
     bool Suppress_Combo_Dropdown() const { return suppress_combo_dropdown_; }
-    bool Left_Col_Always_Visible() const { return left_col_always_visible_; }
-    void Left_Col_Always_Visible(bool on) { left_col_always_visible_ = on; }
-    const Variant& Row_Color_Odd() const { return row_color_odd_; }
-    const Variant& Row_Color_Even() const { return row_color_even_; }
-    bool ReadOnly() const { return read_only_; }
-    void ReadOnly(bool on) { read_only_ = on, Mark_Changed("ReadOnly"); }
-    bool Allow_New_Rows() const { return allow_new_rows_; }
-    void Allow_New_Rows(bool on) { allow_new_rows_ = on, Mark_Changed("Allow_New_Rows"); }
-    bool Enter_New_Row() const { return enter_new_row_; }
-    void Enter_New_Row(bool on) { enter_new_row_ = on, Mark_Changed("Enter_New_Row"); }
-    std::int32_t Return_Key_Behavior() const { return return_key_behavior_; }
-    void Return_Key_Behavior(std::int32_t v) {
-        return_key_behavior_ = v, Mark_Changed("Return_Key_Behavior");
-    }
-    std::int32_t Gridline_Draw() const { return gridline_draw_; }
     // The control's own back colour (a blocked cell has it).
     Color Control_Back_Color() const { return back_color_; }
+
+    // Window interception of the grid and the drop-down editors.
     std::intptr_t Combo_Window_Handle(int col) const { return combo_window_handle_.at(Slot(col)); }
     std::intptr_t Combo_List_Window_Handle(int col) const {
         return combo_list_window_handle_.at(Slot(col));
@@ -472,8 +489,7 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::intptr_t Grid_Procedure() const { return Self() + 2; }
     static constexpr int Max_Intercepted_Column = 1000;
 
-  private:
-    friend class Control_Test_Access;
+    // ===== Implementation ===============================================================
     static size_t Slot(int col) { return static_cast<size_t>(col); }
     std::intptr_t Self() const { return reinterpret_cast<std::intptr_t>(this); }
 
