@@ -504,7 +504,11 @@ inline void Host_Driver::Host_Step(int op) {
             std::optional<Row_Key> source;
             const int current = g.Row();
             if (what <= 1 && current >= 1 && current < g.Rows()) source = Key(current);
-            if (what == 4 && from >= 1 && from < g.Rows()) source = Key(from);
+            // Copy_Row_To_New_Row commits an open edit first: a copy of the edited row is
+            // checked by the commit's own tests.
+            const auto edit = Open_Edit();
+            if (what == 4 && from >= 1 && from < g.Rows() && !(edit && edit->first == from))
+                source = Key(from);
             const int rows_before = g.Rows();
             Call(
                 std::string(names[what]) +
