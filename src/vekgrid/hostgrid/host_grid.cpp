@@ -70,7 +70,8 @@ size_t Host_Grid::Format_Hash::operator()(const Format& f) const noexcept {
     mix(static_cast<size_t>(f.alignment));
     mix(f.picture);
     mix(static_cast<size_t>(f.picture_alignment));
-    mix(static_cast<size_t>(f.back_banded) | static_cast<size_t>(f.fore_banded) << 1);
+    mix(static_cast<size_t>(f.back_banded) | static_cast<size_t>(f.fore_banded) << 1 |
+        static_cast<size_t>(f.back_shown_banded) << 2);
     mix((std::uint64_t{f.back_even} << 32) | f.fore_even);
     return h;
 }
@@ -120,6 +121,7 @@ long long Host_Grid::Row_Top(int row) const {
 
 void Host_Grid::Invalidate_Rows_From(int row) {
     row_end_valid_ = std::min(row_end_valid_, static_cast<size_t>(std::max(row, 0)));
+    shown_end_valid_ = std::min(shown_end_valid_, static_cast<size_t>(std::max(row, 0)));
 }
 
 void Host_Grid::Check_Cell(int row, int col) const {
@@ -152,6 +154,7 @@ void Host_Grid::Rows(int n) {
         if (static_cast<size_t>(n) > cells_.capacity())
             cells_.reserve(std::max(static_cast<size_t>(n), cells_.capacity() * 2));
         for (int r = old; r < n; ++r) cells_.push_back(New_Row());
+        if (n > old) shown_band_.valid = false;
         row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);
         total_row_height_ += static_cast<long long>(n - old) * kDefaultRowHeight;
     }
@@ -181,6 +184,7 @@ void Host_Grid::Cols(int n) {
             std::erase_if(*row.sources, [n](const Source_Entry& e) { return e.col >= n; });
     }
     styled_.resize(static_cast<size_t>(n));
+    shown_band_.valid = false;
     if (n == 0) numbered_.clear();
     col_width_.resize(static_cast<size_t>(n), kDefaultColWidth);
     col_alignment_.resize(static_cast<size_t>(n), Align::General);
@@ -348,6 +352,7 @@ void Host_Grid::RowHeight(int row, int twips) {
     int& height = row_height_[static_cast<size_t>(row)];
     const int wanted = twips < 0 ? kDefaultRowHeight : twips;
     if (wanted == height) return;
+    Heights_Changing(row, {wanted});
     total_row_height_ += wanted - height;
     height = wanted;
     Invalidate_Rows_From(row);
@@ -609,7 +614,7 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
             if (place_free[k]) {
                 const Cell_Style &o = odd[k], &e = even[k];
                 if (o.back) {
-                    f.has_back = true, f.back = *o.back;
+                    f.has_back = true, f.back = *o.back, f.back_shown_banded = false;
                     f.back_banded = *o.back != *e.back;
                     f.back_even = f.back_banded ? *e.back : 0;
                 }
@@ -619,7 +624,9 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
                     f.fore_even = f.fore_banded ? *e.fore : 0;
                 }
             } else {
-                if (style.back) f.has_back = true, f.back = *style.back, f.back_banded = false;
+                if (style.back)
+                    f.has_back = true, f.back = *style.back,
+                    f.back_banded = f.back_shown_banded = false;
                 if (style.fore) f.has_fore = true, f.fore = *style.fore, f.fore_banded = false;
                 if (!f.back_banded) f.back_even = 0;
                 if (!f.fore_banded) f.fore_even = 0;
@@ -629,6 +636,8 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
         });
     };
     if (number_rows) Number_Rows(first, last);
+    if (shown_band_.valid && c1 <= shown_band_.c2 && c1 + n - 1 >= shown_band_.c1)
+        shown_band_.valid = false;
     // Columns styled this way before need only the rows they did not cover then.
     bool known = true;
     for (int k = 0; k < n && known; ++k) {
@@ -692,6 +701,8 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
 // A span can follow a few changed rows as holes; past that it is dropped.
 void Host_Grid::Styled_Cells_Changed(int r1, int r2, int c1, int c2) {
     constexpr size_t kMaxHoles = 16;
+    if (shown_band_.valid && c1 <= shown_band_.c2 && c2 >= shown_band_.c1 && r1 <= r2)
+        shown_band_.valid = false;
     for (int c = std::max(c1, 0); c <= c2 && c < static_cast<int>(styled_.size()); ++c) {
         Styled_Span& span = styled_[static_cast<size_t>(c)];
         if (!span.valid) continue;
@@ -770,7 +781,7 @@ Color Host_Grid::CellBackColor() const {
 void Host_Grid::CellBackColor(Color color) {
     Edit_Formats([&](Format& f) {
         f.has_back = true, f.back = color;
-        f.back_banded = false, f.back_even = 0;
+        f.back_banded = f.back_shown_banded = false, f.back_even = 0;
     });
 }
 Color Host_Grid::CellForeColor() const {
@@ -825,9 +836,13 @@ Host_Grid::Cell_Look Host_Grid::Look(int row, int col) const {
     const Format& f = Format_Of(row, col);
     Cell_Look look;
     const bool even = row % 2 == 0;
-    look.back = !f.has_back             ? Is_Fixed(row, col) ? back_color_fixed_ : back_color_
-                : f.back_banded && even ? f.back_even
-                                        : f.back;
+    if (f.has_back && f.back_shown_banded) {
+        look.back = Shown_Ordinal(row) % 2 == 1 ? f.back : f.back_even;
+    } else {
+        look.back = !f.has_back             ? Is_Fixed(row, col) ? back_color_fixed_ : back_color_
+                    : f.back_banded && even ? f.back_even
+                                            : f.back;
+    }
     look.fore = !f.has_fore ? fore_color_ : f.fore_banded && even ? f.fore_even : f.fore;
     look.font = font_;
     if (f.font_name >= 0) look.font.name = font_names_[static_cast<size_t>(f.font_name)];
@@ -970,6 +985,7 @@ void Host_Grid::Row_Heights(int first, const std::vector<int>& heights) {
     if (first < 0 || first + n > Rows()) throw Subscript_Out_Of_Range();
     for (int h : heights)
         if (h < -1) throw Invalid_Argument("Invalid RowHeight value");
+    Heights_Changing(first, heights);
     long long total = total_row_height_;
     for (int i = 0; i < n; ++i) {
         int& height = row_height_[static_cast<size_t>(first + i)];
@@ -987,27 +1003,76 @@ void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even
     if (first >= Rows() || c1 > c2) return;
     Check_Cell(first, c1);
     Check_Cell(first, c2);
+    const Shown_Band wanted{true, c1, c2, odd, even};
+    const bool same = shown_band_.valid && shown_band_.c1 == c1 && shown_band_.c2 == c2 &&
+                      shown_band_.odd == odd && shown_band_.even == even;
+    if (first == 1 && same) {
+        Changed();
+        return;
+    }
+    // From row 1 the banded look is kept as such and resolved by where a row shows; from
+    // elsewhere each row takes its colour.
+    const bool lazy = first == 1;
+    Styled_Cells_Changed(first, Rows() - 1, c1, c2);
     Format_Cache odd_cache, even_cache;
     auto paint = [&](std::uint32_t old, Color color, Format_Cache& cache) {
         return cache.Get(old, [&] {
             Format f = formats_[old];
-            f.has_back = true, f.back = color;
-            f.back_banded = false, f.back_even = 0;
+            f.has_back = true, f.back = lazy ? odd : color;
+            f.back_banded = false;
+            f.back_shown_banded = lazy;
+            f.back_even = lazy ? even : 0;
             return Intern(f);
         });
     };
-    Styled_Cells_Changed(first, Rows() - 1, c1, c2);
     bool next_odd = true;
     for (size_t r = static_cast<size_t>(first); r < cells_.size(); ++r) {
         if (row_height_[r] < 1) continue;
         Cell* line = cells_[r].cells.data();
         for (int c = c1; c <= c2; ++c) {
             auto& format = line[c].format;
-            format = next_odd ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
+            format =
+                next_odd || lazy ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
         }
         next_odd = !next_odd;
     }
+    if (lazy) shown_band_ = wanted, any_shown_banded_ = true;
     Changed();
+}
+
+int Host_Grid::Shown_Ordinal(int row) const {
+    if (row < 1) return 0;
+    if (shown_end_.size() < row_height_.size()) shown_end_.resize(row_height_.size());
+    for (; shown_end_valid_ <= static_cast<size_t>(row); ++shown_end_valid_) {
+        const size_t i = shown_end_valid_;
+        shown_end_[i] = (i ? shown_end_[i - 1] : 0) + (i >= 1 && row_height_[i] >= 1 ? 1 : 0);
+    }
+    return shown_end_[static_cast<size_t>(row)];
+}
+
+// A row that stops showing keeps the colour it showed with.
+void Host_Grid::Freeze_Band(int row, int ordinal) {
+    for (auto& cell : cells_[static_cast<size_t>(row)].cells) {
+        const Format& f = formats_[cell.format];
+        if (!f.back_shown_banded) continue;
+        Format frozen = f;
+        frozen.back = ordinal % 2 == 1 ? f.back : f.back_even;
+        frozen.back_shown_banded = false, frozen.back_even = 0;
+        cell.format = Intern(frozen);
+    }
+}
+
+void Host_Grid::Heights_Changing(int first, const std::vector<int>& heights) {
+    int ordinal = any_shown_banded_ ? Shown_Ordinal(first - 1) : 0;
+    for (size_t i = 0; i < heights.size(); ++i) {
+        const int row = first + static_cast<int>(i);
+        const bool was_shown = row_height_[static_cast<size_t>(row)] >= 1;
+        const int h = heights[i] < 0 ? kDefaultRowHeight : heights[i];
+        if (!was_shown && h >= 1 && row >= 1) shown_band_.valid = false;
+        if (row < 1 || !was_shown) continue;
+        ++ordinal;
+        if (h < 1 && any_shown_banded_) Freeze_Band(row, ordinal);
+    }
 }
 
 void Host_Grid::AddItem(std::string_view text, int index) {
@@ -1029,6 +1094,7 @@ void Host_Grid::AddItem(std::string_view text, int index) {
     total_row_height_ += kDefaultRowHeight;
     Styled_Rows_Inserted(index);
     Numbered_Rows_Inserted(index);
+    shown_band_.valid = false;  // the new row shows unbanded
     Invalidate_Rows_From(index);
     if (hooks_) hooks_->Row_Inserted(index);
     Changed();
@@ -1305,6 +1371,7 @@ void Host_Grid::Rows_All_Or_Nothing(int n) {
         throw;
     }
     row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);  // reserved: cannot fail
+    shown_band_.valid = false;
     total_row_height_ += static_cast<long long>(static_cast<size_t>(n) - old) * kDefaultRowHeight;
     Invalidate_Rows_From(static_cast<int>(old));
     Clamp_Positions();

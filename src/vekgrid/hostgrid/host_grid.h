@@ -362,6 +362,8 @@ class VEKGRID_EXPORT Host_Grid {
         // Banded: back / fore hold the odd rows' colour, *_even the even rows'. A row then
         // takes its colour from where it stands, so moving rows keeps the banding.
         bool back_banded = false, fore_banded = false;
+        // Banded over shown rows: the parity is the row's place among the rows that show.
+        bool back_shown_banded = false;
         Color back_even = 0, fore_even = 0;
         std::int32_t font_name = -1;  // index into font_names_, -1: the grid font's
         double font_size = 0;         // 0: the grid font's
@@ -431,6 +433,21 @@ class VEKGRID_EXPORT Host_Grid {
     void Styled_Rows_Permuted(int first, int last);
     void Styled_Cells_Changed(int r1, int r2, int c1, int c2);
     std::vector<Numbered> numbered_;  // sorted, disjoint
+    // Band_Shown_Rows from row 1 over columns c1..c2: every shown row there carries the banded
+    // look, so banding again changes nothing. A row that stops showing keeps the colour it
+    // had (Freeze_Band); one that starts showing again needs banding.
+    struct Shown_Band {
+        bool valid = false;
+        int c1 = 0, c2 = -1;
+        Color odd = 0, even = 0;
+    };
+    Shown_Band shown_band_;
+    bool any_shown_banded_ = false;       // some format is banded over shown rows
+    mutable std::vector<int> shown_end_;  // shown rows among 1..r, filled on demand
+    mutable size_t shown_end_valid_ = 0;
+    int Shown_Ordinal(int row) const;
+    void Freeze_Band(int row, int ordinal);
+    void Heights_Changing(int first, const std::vector<int>& heights);
     const Numbered* Numbering_Of(int row) const;
     void Materialise_Label(int row) const;
     // Writes the labels of numbered rows in first..last and drops their numbering.
