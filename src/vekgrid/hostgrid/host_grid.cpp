@@ -1340,6 +1340,7 @@ size_t Host_Grid::Memory_Bytes() const {
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);
     bytes += row_end_.capacity() * sizeof(long long);
+    bytes += shown_end_.capacity() * sizeof(int) + numbered_.capacity() * sizeof(Numbered);
     bytes += pictures_.capacity() * sizeof(Picture) + picture_index_.size() * 32;
     for (const auto& name : font_names_) bytes += sizeof(std::string) + name.capacity();
     return bytes;
