@@ -22,6 +22,9 @@ class Change_Hooks {
     virtual void Row_Removing(int index) = 0;
     // After rows first.. were reordered: row first + i now holds the row that was at from[i].
     virtual void Rows_Permuted(int first, const std::vector<int>& from) = 0;
+    // Before the labels (column 0) of rows first..last are renumbered, each becoming its row's
+    // number; the grid's Labels gives what they were.
+    virtual void Rows_Renumbering(int first, int last) = 0;
     // Before a change no history can follow (columns added or removed, every text emptied).
     virtual void Shape_Changing() = 0;
 };

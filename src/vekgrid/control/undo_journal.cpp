@@ -146,6 +146,16 @@ void Undo_Journal::Rows_Permuted(int first, const std::vector<int>& from) {
     open_.orders.push_back(from);
 }
 
+// One op for the whole range: the labels are kept as the grid holds them (numbered runs and
+// the few texts outside them), not one text per row.
+void Undo_Journal::Rows_Renumbering(int first, int last) {
+    if (replaying_ || (depth_ == 0 && undo_.empty() && redo_.empty())) return;
+    if (!Recording()) return;
+    open_.ops.push_back(
+        {Kind::Renumber, first, last, static_cast<std::uint32_t>(open_.labels.size())});
+    open_.labels.push_back(grid_.Labels(first, last));
+}
+
 void Undo_Journal::Shape_Changing() {
     if (replaying_) return;
     Forget();
@@ -243,6 +253,13 @@ void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
             replay.rows_changed = true;
             break;
         }
+        case Kind::Renumber: {
+            Host_Grid::Label_State& kept = step.labels[op.payload];
+            Host_Grid::Label_State now = grid_.Labels(op.a, op.b);
+            grid_.Restore_Labels(op.a, op.b, std::move(kept));
+            kept = std::move(now);
+            break;
+        }
         case Kind::Permute: {
             std::vector<int>& from = step.orders[op.payload];
             const int first = op.a;
@@ -319,6 +336,9 @@ size_t Undo_Journal::Memory_Bytes() const {
         for (const auto& r : s.rows)
             bytes += (r.texts.capacity() + r.sources.capacity()) * sizeof(std::string);
         for (const auto& o : s.orders) bytes += o.capacity() * sizeof(int);
+        for (const auto& l : s.labels)
+            bytes += l.runs.capacity() * sizeof(Host_Grid::Numbered) +
+                     l.texts.capacity() * sizeof(std::pair<int, std::string>);
     };
     for (const auto& s : undo_) add(s);
     for (const auto& s : redo_) add(s);

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "vekgrid/common/change_hooks.h"
+#include "vekgrid/hostgrid/host_grid.h"
 
 namespace vekgrid {
 
-class Host_Grid;
 class Equation_Mask;
 
 // The undo history. Each step is what one user action or host operation changed, kept as the
@@ -73,11 +73,13 @@ class Undo_Journal final : public Change_Hooks {
     void Row_Inserted(int index) override;
     void Row_Removing(int index) override;
     void Rows_Permuted(int first, const std::vector<int>& from) override;
+    void Rows_Renumbering(int first, int last) override;
     void Shape_Changing() override;
 
   private:
     // Source: a stored source (or an entry outside the grid); No_Source: the cell had none.
-    enum class Kind : std::uint8_t { Text, Source, No_Source, Insert, Remove, Permute };
+    // Renumber: rows a..b were renumbered; payload indexes the labels they had.
+    enum class Kind : std::uint8_t { Text, Source, No_Source, Insert, Remove, Permute, Renumber };
     // a, b: row and column, or the row index; payload: index into the step's strings, rows or
     // permutations.
     struct Op {
@@ -95,6 +97,7 @@ class Undo_Journal final : public Change_Hooks {
         std::vector<std::string> strings;
         std::vector<Row_Data> rows;
         std::vector<std::vector<int>> orders;
+        std::vector<Host_Grid::Label_State> labels;
         Cell before, after;
     };
     bool Recording();

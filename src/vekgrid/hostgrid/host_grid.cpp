@@ -70,6 +70,9 @@ size_t Host_Grid::Format_Hash::operator()(const Format& f) const noexcept {
     mix(static_cast<size_t>(f.alignment));
     mix(f.picture);
     mix(static_cast<size_t>(f.picture_alignment));
+    mix(static_cast<size_t>(f.back_banded) | static_cast<size_t>(f.fore_banded) << 1 |
+        static_cast<size_t>(f.back_shown_banded) << 2);
+    mix((std::uint64_t{f.back_even} << 32) | f.fore_even);
     return h;
 }
 
@@ -118,6 +121,7 @@ long long Host_Grid::Row_Top(int row) const {
 
 void Host_Grid::Invalidate_Rows_From(int row) {
     row_end_valid_ = std::min(row_end_valid_, static_cast<size_t>(std::max(row, 0)));
+    shown_end_valid_ = std::min(shown_end_valid_, static_cast<size_t>(std::max(row, 0)));
 }
 
 void Host_Grid::Check_Cell(int row, int col) const {
@@ -140,11 +144,17 @@ void Host_Grid::Rows(int n) {
         for (int r = n; r < old; ++r) total_row_height_ -= row_height_[static_cast<size_t>(r)];
         cells_.resize(static_cast<size_t>(n));
         row_height_.resize(static_cast<size_t>(n));
+        Cut_Numbering(n, old - 1);
+        for (auto& span : styled_) {
+            span.last = std::min(span.last, n - 1);
+            std::erase_if(span.holes, [n](int h) { return h >= n; });
+        }
     } else {
         // Callers often grow one row at a time; keep the growth geometric.
         if (static_cast<size_t>(n) > cells_.capacity())
             cells_.reserve(std::max(static_cast<size_t>(n), cells_.capacity() * 2));
         for (int r = old; r < n; ++r) cells_.push_back(New_Row());
+        if (n > old) shown_band_.valid = false;
         row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);
         total_row_height_ += static_cast<long long>(n - old) * kDefaultRowHeight;
     }
@@ -173,6 +183,9 @@ void Host_Grid::Cols(int n) {
         if (row.sources && n < cols_)
             std::erase_if(*row.sources, [n](const Source_Entry& e) { return e.col >= n; });
     }
+    styled_.resize(static_cast<size_t>(n));
+    shown_band_.valid = false;
+    if (n == 0) numbered_.clear();
     col_width_.resize(static_cast<size_t>(n), kDefaultColWidth);
     col_alignment_.resize(static_cast<size_t>(n), Align::General);
     cols_ = n;
@@ -266,11 +279,13 @@ void Host_Grid::Hear_Text(const Line& line, int row, int col, const std::string&
 
 const std::string& Host_Grid::TextMatrix(int row, int col) const {
     Check_Cell(row, col);
+    if (col == 0 && !numbered_.empty()) Materialise_Label(row);
     return cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
 }
 
 void Host_Grid::TextMatrix(int row, int col, std::string text) {
     Check_Cell(row, col);
+    if (col == 0) Label_Writing(row);
     Line& line = cells_[static_cast<size_t>(row)];
     if (hooks_) Hear_Text(line, row, col, text);
     line.cells[static_cast<size_t>(col)].text = std::move(text);
@@ -280,6 +295,7 @@ void Host_Grid::TextMatrix(int row, int col, std::string text) {
 
 void Host_Grid::Restore_Text(int row, int col, std::string text) {
     Check_Cell(row, col);
+    if (col == 0) Label_Writing(row);
     cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text = std::move(text);
     Changed();
 }
@@ -294,6 +310,8 @@ void Host_Grid::Text(const std::string& text) {
         TextMatrix(row_, col_, text);
         return;
     }
+    if (std::min(col_, col_sel_) == 0)
+        Drop_Numbering(std::min(row_, row_sel_), std::max(row_, row_sel_));
     for (int r = std::min(row_, row_sel_); r <= std::max(row_, row_sel_); ++r)
         for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c) {
             Line& line = cells_[static_cast<size_t>(r)];
@@ -334,6 +352,7 @@ void Host_Grid::RowHeight(int row, int twips) {
     int& height = row_height_[static_cast<size_t>(row)];
     const int wanted = twips < 0 ? kDefaultRowHeight : twips;
     if (wanted == height) return;
+    Heights_Changing(row, {wanted});
     total_row_height_ += wanted - height;
     height = wanted;
     Invalidate_Rows_From(row);
@@ -549,6 +568,7 @@ void Host_Grid::Edit_Formats(Edit edit) {
         r1 = std::min(row_, row_sel_), r2 = std::max(row_, row_sel_);
         c1 = std::min(col_, col_sel_), c2 = std::max(col_, col_sel_);
     }
+    Styled_Cells_Changed(r1, r2, c1, c2);
     Format_Cache cache;
     for (int r = r1; r <= r2; ++r) {
         auto& line = cells_[static_cast<size_t>(r)].cells;
@@ -564,50 +584,175 @@ void Host_Grid::Edit_Formats(Edit edit) {
     Changed();
 }
 
+namespace {
+// Odd and even styles that differ in colours only, both setting them or both not: one banded
+// format serves either parity, so the styled cell does not depend on where its row stands.
+bool Place_Free(const Host_Grid::Cell_Style& odd, const Host_Grid::Cell_Style& even) {
+    return odd.alignment == even.alignment && odd.picture_alignment == even.picture_alignment &&
+           odd.bold == even.bold && odd.back.has_value() == even.back.has_value() &&
+           odd.fore.has_value() == even.fore.has_value();
+}
+}  // namespace
+
 void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_Style>& odd,
                            const std::vector<Cell_Style>& even, bool number_rows) {
     const auto n = static_cast<int>(std::min(odd.size(), even.size()));
     if (first > last || n == 0) return;
     Check_Cell(first, c1);
     Check_Cell(last, c1 + n - 1);
+    std::vector<char> place_free(static_cast<size_t>(n));
+    for (size_t k = 0; k < place_free.size(); ++k) place_free[k] = Place_Free(odd[k], even[k]);
     // Per column and parity, as each pair has its own style.
     std::vector<Format_Cache> caches(2 * static_cast<size_t>(n));
     auto restyle = [&](std::uint32_t old, int row, size_t k) {
-        return caches[2 * k + static_cast<size_t>(row % 2)].Get(old, [&] {
+        const size_t parity = place_free[k] ? 0 : static_cast<size_t>(row % 2);
+        return caches[2 * k + parity].Get(old, [&] {
             const Cell_Style& style = (row % 2 ? odd : even)[k];
             Format f = formats_[old];
             if (style.alignment) f.alignment = *style.alignment;
             if (style.picture_alignment) f.picture_alignment = *style.picture_alignment;
-            if (style.back) f.has_back = true, f.back = *style.back;
-            if (style.fore) f.has_fore = true, f.fore = *style.fore;
+            if (place_free[k]) {
+                const Cell_Style &o = odd[k], &e = even[k];
+                if (o.back) {
+                    f.has_back = true, f.back = *o.back, f.back_shown_banded = false;
+                    f.back_banded = *o.back != *e.back;
+                    f.back_even = f.back_banded ? *e.back : 0;
+                }
+                if (o.fore) {
+                    f.has_fore = true, f.fore = *o.fore;
+                    f.fore_banded = *o.fore != *e.fore;
+                    f.fore_even = f.fore_banded ? *e.fore : 0;
+                }
+            } else {
+                if (style.back)
+                    f.has_back = true, f.back = *style.back,
+                    f.back_banded = f.back_shown_banded = false;
+                if (style.fore) f.has_fore = true, f.fore = *style.fore, f.fore_banded = false;
+                if (!f.back_banded) f.back_even = 0;
+                if (!f.fore_banded) f.fore_even = 0;
+            }
             if (style.bold) f.bold = *style.bold;
             return Intern(f);
         });
     };
-    // Rows go in blocks: a tight loop gathers a block's formats, so the cache misses of its rows
-    // overlap, then the styling works on the gathered copy and writes it back.
-    constexpr int kBlock = 32;
-    std::vector<std::uint32_t> block(static_cast<size_t>(kBlock * n));
-    for (int top = first; top <= last; top += kBlock) {
-        const int rows_in_block = std::min(kBlock, last - top + 1);
-        for (int i = 0; i < rows_in_block; ++i) {
-            const Cell* line = cells_[static_cast<size_t>(top + i)].cells.data() + c1;
-            for (int k = 0; k < n; ++k) block[static_cast<size_t>(i * n + k)] = line[k].format;
+    if (number_rows) Number_Rows(first, last);
+    if (shown_band_.valid && c1 <= shown_band_.c2 && c1 + n - 1 >= shown_band_.c1)
+        shown_band_.valid = false;
+    // Columns styled this way before need only the rows they did not cover then.
+    bool known = true;
+    for (int k = 0; k < n && known; ++k) {
+        const Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+        known = span.valid && span.odd == odd[static_cast<size_t>(k)] &&
+                span.even == even[static_cast<size_t>(k)];
+    }
+    if (known) {
+        for (int k = 0; k < n; ++k) {
+            Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+            auto style_row = [&](int r) {
+                auto& format = cells_[static_cast<size_t>(r)].cells[static_cast<size_t>(c1 + k)];
+                format.format = restyle(format.format, r, static_cast<size_t>(k));
+            };
+            for (int r = first; r <= std::min(last, span.first - 1); ++r) style_row(r);
+            for (int r = std::max(first, span.last + 1); r <= last; ++r) style_row(r);
+            for (int h : span.holes)
+                if (h >= first && h <= last && h >= span.first && h <= span.last) style_row(h);
         }
-        for (int i = 0; i < rows_in_block; ++i) {
-            const int r = top + i;
-            auto& line = cells_[static_cast<size_t>(r)].cells;
-            if (number_rows) {
-                std::string label = std::to_string(r);
-                if (hooks_) hooks_->Text_Writing(r, 0, label);
-                line[0].text = std::move(label);
+    } else {
+        // Rows go in blocks: a tight loop gathers a block's formats, so the cache misses of its
+        // rows overlap, then the styling works on the gathered copy and writes it back.
+        constexpr int kBlock = 32;
+        std::vector<std::uint32_t> block(static_cast<size_t>(kBlock * n));
+        for (int top = first; top <= last; top += kBlock) {
+            const int rows_in_block = std::min(kBlock, last - top + 1);
+            for (int i = 0; i < rows_in_block; ++i) {
+                const Cell* line = cells_[static_cast<size_t>(top + i)].cells.data() + c1;
+                for (int k = 0; k < n; ++k) block[static_cast<size_t>(i * n + k)] = line[k].format;
             }
-            for (size_t k = 0; k < static_cast<size_t>(n); ++k)
-                line[static_cast<size_t>(c1) + k].format =
-                    restyle(block[static_cast<size_t>(i * n) + k], r, k);
+            for (int i = 0; i < rows_in_block; ++i) {
+                const int r = top + i;
+                auto& line = cells_[static_cast<size_t>(r)].cells;
+                for (size_t k = 0; k < static_cast<size_t>(n); ++k)
+                    line[static_cast<size_t>(c1) + k].format =
+                        restyle(block[static_cast<size_t>(i * n) + k], r, k);
+            }
+        }
+    }
+    for (int k = 0; k < n; ++k) {
+        Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+        if (!place_free[static_cast<size_t>(k)]) {
+            span = Styled_Span{};
+            continue;
+        }
+        const bool joins = span.valid && span.odd == odd[static_cast<size_t>(k)] &&
+                           span.even == even[static_cast<size_t>(k)] && first <= span.last + 1 &&
+                           span.first <= last + 1;
+        if (joins) {
+            std::erase_if(span.holes, [&](int h) { return h >= first && h <= last; });
+            span.first = std::min(span.first, first);
+            span.last = std::max(span.last, last);
+        } else {
+            span = Styled_Span{
+                true, first, last, odd[static_cast<size_t>(k)], even[static_cast<size_t>(k)], {}};
         }
     }
     Changed();
+}
+
+// A span can follow a few changed rows as holes; past that it is dropped.
+void Host_Grid::Styled_Cells_Changed(int r1, int r2, int c1, int c2) {
+    constexpr size_t kMaxHoles = 16;
+    if (shown_band_.valid && c1 <= shown_band_.c2 && c2 >= shown_band_.c1 && r1 <= r2)
+        shown_band_.valid = false;
+    for (int c = std::max(c1, 0); c <= c2 && c < static_cast<int>(styled_.size()); ++c) {
+        Styled_Span& span = styled_[static_cast<size_t>(c)];
+        if (!span.valid) continue;
+        const int a = std::max(r1, span.first), b = std::min(r2, span.last);
+        if (a > b) continue;
+        if (span.holes.size() + static_cast<size_t>(b - a + 1) > kMaxHoles) {
+            span = Styled_Span{};
+            continue;
+        }
+        for (int r = a; r <= b; ++r)
+            if (std::find(span.holes.begin(), span.holes.end(), r) == span.holes.end())
+                span.holes.push_back(r);
+    }
+}
+
+void Host_Grid::Styled_Rows_Inserted(int index) {
+    for (auto& span : styled_) {
+        if (!span.valid || index > span.last) continue;
+        for (int& h : span.holes)
+            if (h >= index) ++h;
+        if (index <= span.first) {
+            ++span.first, ++span.last;
+        } else {
+            ++span.last;
+            span.holes.push_back(index);  // the new row has no style yet
+            if (span.holes.size() > 16) span = Styled_Span{};
+        }
+    }
+}
+
+void Host_Grid::Styled_Rows_Removed(int index) {
+    for (auto& span : styled_) {
+        if (!span.valid || index > span.last) continue;
+        std::erase(span.holes, index);
+        for (int& h : span.holes)
+            if (h > index) --h;
+        if (index < span.first) --span.first;
+        --span.last;
+    }
+}
+
+// Rows that trade places among themselves keep a span true when all of them are in it.
+void Host_Grid::Styled_Rows_Permuted(int first, int last) {
+    for (auto& span : styled_) {
+        if (!span.valid || last < span.first || first > span.last) continue;
+        const bool inside = first >= span.first && last <= span.last &&
+                            std::none_of(span.holes.begin(), span.holes.end(),
+                                         [&](int h) { return h >= first && h <= last; });
+        if (!inside) span = Styled_Span{};
+    }
 }
 
 int Host_Grid::CellAlignment() const {
@@ -634,13 +779,19 @@ Color Host_Grid::CellBackColor() const {
     return Look(row_, col_).back;
 }
 void Host_Grid::CellBackColor(Color color) {
-    Edit_Formats([&](Format& f) { f.has_back = true, f.back = color; });
+    Edit_Formats([&](Format& f) {
+        f.has_back = true, f.back = color;
+        f.back_banded = f.back_shown_banded = false, f.back_even = 0;
+    });
 }
 Color Host_Grid::CellForeColor() const {
     return Look(row_, col_).fore;
 }
 void Host_Grid::CellForeColor(Color color) {
-    Edit_Formats([&](Format& f) { f.has_fore = true, f.fore = color; });
+    Edit_Formats([&](Format& f) {
+        f.has_fore = true, f.fore = color;
+        f.fore_banded = false, f.fore_even = 0;
+    });
 }
 std::string Host_Grid::CellFontName() const {
     return Look(row_, col_).font.name;
@@ -684,8 +835,15 @@ void Host_Grid::CellFontStrikeThrough(bool on) {
 Host_Grid::Cell_Look Host_Grid::Look(int row, int col) const {
     const Format& f = Format_Of(row, col);
     Cell_Look look;
-    look.back = f.has_back ? f.back : Is_Fixed(row, col) ? back_color_fixed_ : back_color_;
-    look.fore = f.has_fore ? f.fore : fore_color_;
+    const bool even = row % 2 == 0;
+    if (f.has_back && f.back_shown_banded) {
+        look.back = Shown_Ordinal(row) % 2 == 1 ? f.back : f.back_even;
+    } else {
+        look.back = !f.has_back             ? Is_Fixed(row, col) ? back_color_fixed_ : back_color_
+                    : f.back_banded && even ? f.back_even
+                                            : f.back;
+    }
+    look.fore = !f.has_fore ? fore_color_ : f.fore_banded && even ? f.fore_even : f.fore;
     look.font = font_;
     if (f.font_name >= 0) look.font.name = font_names_[static_cast<size_t>(f.font_name)];
     if (f.font_size > 0) look.font.size = f.font_size;
@@ -710,6 +868,7 @@ void Host_Grid::Sort(int kind) {
     const int first = std::max(1, std::min(row_, row_sel_));
     const int last = std::max(row_, row_sel_);
     if (last <= first) return;
+    if (col_ == 0) Drop_Numbering(first, last);  // the keys are the labels themselves
     const auto col = static_cast<size_t>(col_);
     const bool numeric = kind >= Sort_Kind::Numeric_Ascending;
     const bool descending =
@@ -770,6 +929,7 @@ void Host_Grid::Sort(int kind) {
         std::reverse(keys.begin(), keys.end());
     else
         Stable_Merge_Sort(keys, less);
+    Drop_Numbering(first, last);  // labels stay with their rows
     std::vector<Line> moved;
     std::vector<int> heights;
     moved.reserve(keys.size());
@@ -783,6 +943,7 @@ void Host_Grid::Sort(int kind) {
         row_height_[static_cast<size_t>(first) + i] = heights[i];
     }
     Invalidate_Rows_From(first);
+    Styled_Rows_Permuted(first, last);
     if (hooks_) {
         std::vector<int> from;
         from.reserve(keys.size());
@@ -795,12 +956,16 @@ void Host_Grid::Sort(int kind) {
 void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
     const auto n = from.size();
     if (first < 1 || static_cast<size_t>(first) + n > cells_.size()) throw Subscript_Out_Of_Range();
-    std::vector<Line> moved(n);  // each record carries its sources
-    std::vector<int> heights(n);
     for (size_t i = 0; i < n; ++i) {
         const auto r = static_cast<size_t>(from[i]);
         if (r < static_cast<size_t>(first) || r >= static_cast<size_t>(first) + n)
             throw Subscript_Out_Of_Range();
+    }
+    Drop_Numbering(first, static_cast<int>(first + n) - 1);  // labels stay with their rows
+    std::vector<Line> moved(n);                              // each record carries its sources
+    std::vector<int> heights(n);
+    for (size_t i = 0; i < n; ++i) {
+        const auto r = static_cast<size_t>(from[i]);
         moved[i] = std::move(cells_[r]);
         heights[i] = row_height_[r];
     }
@@ -809,6 +974,7 @@ void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
         row_height_[static_cast<size_t>(first) + i] = heights[i];
     }
     Invalidate_Rows_From(first);
+    Styled_Rows_Permuted(first, static_cast<int>(first + n - 1));
     if (hooks_) hooks_->Rows_Permuted(first, from);
     Changed();
 }
@@ -819,6 +985,7 @@ void Host_Grid::Row_Heights(int first, const std::vector<int>& heights) {
     if (first < 0 || first + n > Rows()) throw Subscript_Out_Of_Range();
     for (int h : heights)
         if (h < -1) throw Invalid_Argument("Invalid RowHeight value");
+    Heights_Changing(first, heights);
     long long total = total_row_height_;
     for (int i = 0; i < n; ++i) {
         int& height = row_height_[static_cast<size_t>(first + i)];
@@ -836,11 +1003,25 @@ void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even
     if (first >= Rows() || c1 > c2) return;
     Check_Cell(first, c1);
     Check_Cell(first, c2);
+    const Shown_Band wanted{true, c1, c2, odd, even};
+    const bool same = shown_band_.valid && shown_band_.c1 == c1 && shown_band_.c2 == c2 &&
+                      shown_band_.odd == odd && shown_band_.even == even;
+    if (first == 1 && same) {
+        Changed();
+        return;
+    }
+    // From row 1 the banded look is kept as such and resolved by where a row shows; from
+    // elsewhere each row takes its colour.
+    const bool lazy = first == 1;
+    Styled_Cells_Changed(first, Rows() - 1, c1, c2);
     Format_Cache odd_cache, even_cache;
     auto paint = [&](std::uint32_t old, Color color, Format_Cache& cache) {
         return cache.Get(old, [&] {
             Format f = formats_[old];
-            f.has_back = true, f.back = color;
+            f.has_back = true, f.back = lazy ? odd : color;
+            f.back_banded = false;
+            f.back_shown_banded = lazy;
+            f.back_even = lazy ? even : 0;
             return Intern(f);
         });
     };
@@ -850,11 +1031,48 @@ void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even
         Cell* line = cells_[r].cells.data();
         for (int c = c1; c <= c2; ++c) {
             auto& format = line[c].format;
-            format = next_odd ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
+            format =
+                next_odd || lazy ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
         }
         next_odd = !next_odd;
     }
+    if (lazy) shown_band_ = wanted, any_shown_banded_ = true;
     Changed();
+}
+
+int Host_Grid::Shown_Ordinal(int row) const {
+    if (row < 1) return 0;
+    if (shown_end_.size() < row_height_.size()) shown_end_.resize(row_height_.size());
+    for (; shown_end_valid_ <= static_cast<size_t>(row); ++shown_end_valid_) {
+        const size_t i = shown_end_valid_;
+        shown_end_[i] = (i ? shown_end_[i - 1] : 0) + (i >= 1 && row_height_[i] >= 1 ? 1 : 0);
+    }
+    return shown_end_[static_cast<size_t>(row)];
+}
+
+// A row that stops showing keeps the colour it showed with.
+void Host_Grid::Freeze_Band(int row, int ordinal) {
+    for (auto& cell : cells_[static_cast<size_t>(row)].cells) {
+        const Format& f = formats_[cell.format];
+        if (!f.back_shown_banded) continue;
+        Format frozen = f;
+        frozen.back = ordinal % 2 == 1 ? f.back : f.back_even;
+        frozen.back_shown_banded = false, frozen.back_even = 0;
+        cell.format = Intern(frozen);
+    }
+}
+
+void Host_Grid::Heights_Changing(int first, const std::vector<int>& heights) {
+    int ordinal = any_shown_banded_ ? Shown_Ordinal(first - 1) : 0;
+    for (size_t i = 0; i < heights.size(); ++i) {
+        const int row = first + static_cast<int>(i);
+        const bool was_shown = row_height_[static_cast<size_t>(row)] >= 1;
+        const int h = heights[i] < 0 ? kDefaultRowHeight : heights[i];
+        if (!was_shown && h >= 1 && row >= 1) shown_band_.valid = false;
+        if (row < 1 || !was_shown) continue;
+        ++ordinal;
+        if (h < 1 && any_shown_banded_) Freeze_Band(row, ordinal);
+    }
 }
 
 void Host_Grid::AddItem(std::string_view text, int index) {
@@ -874,6 +1092,9 @@ void Host_Grid::AddItem(std::string_view text, int index) {
     cells_.insert(cells_.begin() + index, std::move(line));
     row_height_.insert(row_height_.begin() + index, kDefaultRowHeight);
     total_row_height_ += kDefaultRowHeight;
+    Styled_Rows_Inserted(index);
+    Numbered_Rows_Inserted(index);
+    shown_band_.valid = false;  // the new row shows unbanded
     Invalidate_Rows_From(index);
     if (hooks_) hooks_->Row_Inserted(index);
     Changed();
@@ -885,6 +1106,8 @@ void Host_Grid::RemoveItem(int index) {
     cells_.erase(cells_.begin() + index);
     total_row_height_ -= row_height_[static_cast<size_t>(index)];
     row_height_.erase(row_height_.begin() + index);
+    Styled_Rows_Removed(index);
+    Numbered_Rows_Removed(index);
     Invalidate_Rows_From(index);
     Clamp_Positions();
     Changed();
@@ -892,9 +1115,156 @@ void Host_Grid::RemoveItem(int index) {
 
 void Host_Grid::Clear() {
     if (hooks_) hooks_->Shape_Changing();
+    numbered_.clear();
     for (auto& line : cells_) {
         for (auto& cell : line.cells) cell.text.clear();
         line.sources.reset();
+    }
+    Changed();
+}
+
+// --- row labels ------------------------------------------------------------------------
+
+const Host_Grid::Numbered* Host_Grid::Numbering_Of(int row) const {
+    auto after = std::upper_bound(numbered_.begin(), numbered_.end(), row,
+                                  [](int r, const Numbered& n) { return r < n.first; });
+    if (after == numbered_.begin()) return nullptr;
+    const Numbered& run = *(after - 1);
+    return row <= run.last ? &run : nullptr;
+}
+
+// Reading a label writes it; the text a row holds is only stale while nobody looks.
+void Host_Grid::Materialise_Label(int row) const {
+    const Numbered* run = Numbering_Of(row);
+    if (!run) return;
+    std::string number = std::to_string(row + run->offset);
+    auto& text = const_cast<Line&>(cells_[static_cast<size_t>(row)]).cells[0].text;
+    if (text != number) text = std::move(number);
+}
+
+void Host_Grid::Drop_Numbering(int first, int last) {
+    if (numbered_.empty() || cols_ == 0) return;
+    for (const Numbered& run : numbered_)
+        for (int r = std::max(first, run.first); r <= std::min(last, run.last); ++r)
+            Materialise_Label(r);
+    Cut_Numbering(first, last);
+}
+
+void Host_Grid::Cut_Numbering(int first, int last) {
+    if (numbered_.empty() || first > last) return;
+    std::vector<Numbered> kept;
+    kept.reserve(numbered_.size() + 1);
+    for (const Numbered& run : numbered_) {
+        if (run.last < first || run.first > last) {
+            kept.push_back(run);
+            continue;
+        }
+        if (run.first < first) kept.push_back({run.first, first - 1, run.offset});
+        if (run.last > last) kept.push_back({last + 1, run.last, run.offset});
+    }
+    numbered_ = std::move(kept);
+}
+
+// A run is written out whole, so labels written one by one cost one pass, not one split each.
+void Host_Grid::Label_Writing(int row) {
+    if (const Numbered* run = Numbering_Of(row)) Drop_Numbering(run->first, run->last);
+}
+
+void Host_Grid::Number_Rows(int first, int last) {
+    // Only a renumbering that changes a label is heard of.
+    bool changes = false;
+    int next = first;  // the first row not yet looked at
+    for (const Numbered& run : numbered_) {
+        if (run.last < first) continue;
+        if (run.first > last || changes) break;
+        for (int r = next; r < std::min(run.first, last + 1) && !changes; ++r)
+            changes = cells_[static_cast<size_t>(r)].cells[0].text != std::to_string(r);
+        changes = changes || run.offset != 0;
+        next = run.last + 1;
+    }
+    for (int r = next; r <= last && !changes; ++r)
+        changes = cells_[static_cast<size_t>(r)].cells[0].text != std::to_string(r);
+    if (!changes) return;
+    if (hooks_) hooks_->Rows_Renumbering(first, last);
+    Cut_Numbering(first, last);
+    auto at = std::lower_bound(numbered_.begin(), numbered_.end(), first,
+                               [](const Numbered& n, int r) { return n.first < r; });
+    at = numbered_.insert(at, Numbered{first, last, 0});
+    // Joins neighbours numbered the same way, so runs do not pile up.
+    if (at + 1 != numbered_.end() && (at + 1)->offset == 0 && (at + 1)->first == last + 1) {
+        at->last = (at + 1)->last;
+        numbered_.erase(at + 1);
+    }
+    if (at != numbered_.begin() && (at - 1)->offset == 0 && (at - 1)->last == first - 1) {
+        (at - 1)->last = at->last;
+        numbered_.erase(at);
+    }
+}
+
+void Host_Grid::Numbered_Rows_Inserted(int index) {
+    std::vector<Numbered> moved;
+    moved.reserve(numbered_.size() + 1);
+    for (const Numbered& run : numbered_) {
+        if (run.last < index) {
+            moved.push_back(run);
+        } else if (run.first >= index) {
+            moved.push_back({run.first + 1, run.last + 1, run.offset - 1});
+        } else {
+            moved.push_back({run.first, index - 1, run.offset});
+            moved.push_back({index + 1, run.last + 1, run.offset - 1});
+        }
+    }
+    numbered_ = std::move(moved);
+}
+
+void Host_Grid::Numbered_Rows_Removed(int index) {
+    std::vector<Numbered> moved;
+    moved.reserve(numbered_.size() + 1);
+    for (const Numbered& run : numbered_) {
+        if (run.last < index) {
+            moved.push_back(run);
+        } else if (run.first > index) {
+            moved.push_back({run.first - 1, run.last - 1, run.offset + 1});
+        } else {
+            if (run.first < index) moved.push_back({run.first, index - 1, run.offset});
+            if (run.last > index) moved.push_back({index, run.last - 1, run.offset + 1});
+        }
+    }
+    numbered_ = std::move(moved);
+}
+
+Host_Grid::Label_State Host_Grid::Labels(int first, int last) const {
+    Label_State state;
+    last = std::min(last, Rows() - 1);
+    if (cols_ == 0 || first > last) return state;
+    int next = first;
+    auto texts_until = [&](int end) {
+        for (; next < end; ++next)
+            state.texts.emplace_back(next, cells_[static_cast<size_t>(next)].cells[0].text);
+    };
+    for (const Numbered& run : numbered_) {
+        if (run.last < first) continue;
+        if (run.first > last) break;
+        texts_until(std::max(run.first, first));
+        state.runs.push_back({std::max(run.first, first), std::min(run.last, last), run.offset});
+        next = std::min(run.last, last) + 1;
+    }
+    texts_until(last + 1);
+    return state;
+}
+
+void Host_Grid::Restore_Labels(int first, int last, Label_State state) {
+    if (cols_ == 0) return;
+    Cut_Numbering(first, last);
+    for (auto& [row, text] : state.texts)
+        if (row >= 0 && row < Rows())
+            cells_[static_cast<size_t>(row)].cells[0].text = std::move(text);
+    for (const Numbered& run : state.runs) {
+        const Numbered clipped{run.first, std::min(run.last, Rows() - 1), run.offset};
+        if (clipped.first > clipped.last) continue;
+        auto at = std::lower_bound(numbered_.begin(), numbered_.end(), clipped.first,
+                                   [](const Numbered& n, int r) { return n.first < r; });
+        numbered_.insert(at, clipped);
     }
     Changed();
 }
@@ -970,6 +1340,7 @@ size_t Host_Grid::Memory_Bytes() const {
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);
     bytes += row_end_.capacity() * sizeof(long long);
+    bytes += shown_end_.capacity() * sizeof(int) + numbered_.capacity() * sizeof(Numbered);
     bytes += pictures_.capacity() * sizeof(Picture) + picture_index_.size() * 32;
     for (const auto& name : font_names_) bytes += sizeof(std::string) + name.capacity();
     return bytes;
@@ -979,6 +1350,7 @@ size_t Host_Grid::Memory_Bytes() const {
 
 void Host_Grid::Put_Text(int row, int col, std::string text) {
     Check_Cell(row, col);
+    if (col == 0) Label_Writing(row);
     Line& line = cells_[static_cast<size_t>(row)];
     line.cells[static_cast<size_t>(col)].text = std::move(text);
     if (line.sources) Source_Follows_Text(line, col);
@@ -1000,6 +1372,7 @@ void Host_Grid::Rows_All_Or_Nothing(int n) {
         throw;
     }
     row_height_.resize(static_cast<size_t>(n), kDefaultRowHeight);  // reserved: cannot fail
+    shown_band_.valid = false;
     total_row_height_ += static_cast<long long>(static_cast<size_t>(n) - old) * kDefaultRowHeight;
     Invalidate_Rows_From(static_cast<int>(old));
     Clamp_Positions();

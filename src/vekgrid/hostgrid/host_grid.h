@@ -253,6 +253,7 @@ class VEKGRID_EXPORT Host_Grid {
         std::optional<int> alignment, picture_alignment;
         std::optional<Color> back, fore;
         std::optional<bool> bold;
+        bool operator==(const Cell_Style&) const = default;
     };
     // Rows first..last, columns c1..c1 + n - 1 (n = size of the style lists): odd rows take
     // odd[c - c1], even rows even[c - c1]. One pass over the rows, where a selection and
@@ -334,6 +335,22 @@ class VEKGRID_EXPORT Host_Grid {
     // Cells that have a source, over the whole grid.
     size_t Source_Count() const;
 
+    // Row labels. Numbering rows (Style_Rows) does not write each label: a run of rows reads
+    // its number from where it stands, offset by how far rows moved since, and a label is
+    // written when it is read or its row is written or reordered.
+    struct Numbered {
+        int first, last, offset;  // rows first..last are labelled row + offset
+    };
+    // Column 0 of rows first..last as kept by an undo history: numbered runs and the texts of
+    // the rows outside them.
+    struct Label_State {
+        std::vector<Numbered> runs;
+        std::vector<std::pair<int, std::string>> texts;
+    };
+    Label_State Labels(int first, int last) const;
+    // Puts labels of rows first..last back as Labels gave them, telling no hooks.
+    void Restore_Labels(int first, int last, Label_State state);
+
     // Memory held by cells and formats, for budgets and benchmarks.
     size_t Memory_Bytes() const;
 
@@ -342,6 +359,12 @@ class VEKGRID_EXPORT Host_Grid {
     struct Format {
         bool has_back = false, has_fore = false;
         Color back = 0, fore = 0;
+        // Banded: back / fore hold the odd rows' colour, *_even the even rows'. A row then
+        // takes its colour from where it stands, so moving rows keeps the banding.
+        bool back_banded = false, fore_banded = false;
+        // Banded over shown rows: the parity is the row's place among the rows that show.
+        bool back_shown_banded = false;
+        Color back_even = 0, fore_even = 0;
         std::int32_t font_name = -1;  // index into font_names_, -1: the grid font's
         double font_size = 0;         // 0: the grid font's
         std::int8_t bold = -1, italic = -1, underline = -1, strikethrough = -1;  // -1: grid's
@@ -395,6 +418,47 @@ class VEKGRID_EXPORT Host_Grid {
     // Sum of the heights of rows 0..row-1 (row may equal Rows); extends the lazy prefix sums.
     long long Row_Top(int row) const;
     void Invalidate_Rows_From(int row);
+    // What Style_Rows last gave a column: rows first..last (but the holes, rows whose format
+    // changed since) are known to carry the style, so styling them again changes nothing.
+    // Only styles that do not depend on where a row stands are remembered.
+    struct Styled_Span {
+        bool valid = false;
+        int first = 0, last = -1;
+        Cell_Style odd, even;
+        std::vector<int> holes;
+    };
+    std::vector<Styled_Span> styled_;  // per column
+    void Styled_Rows_Inserted(int index);
+    void Styled_Rows_Removed(int index);
+    void Styled_Rows_Permuted(int first, int last);
+    void Styled_Cells_Changed(int r1, int r2, int c1, int c2);
+    std::vector<Numbered> numbered_;  // sorted, disjoint
+    // Band_Shown_Rows from row 1 over columns c1..c2: every shown row there carries the banded
+    // look, so banding again changes nothing. A row that stops showing keeps the colour it
+    // had (Freeze_Band); one that starts showing again needs banding.
+    struct Shown_Band {
+        bool valid = false;
+        int c1 = 0, c2 = -1;
+        Color odd = 0, even = 0;
+    };
+    Shown_Band shown_band_;
+    bool any_shown_banded_ = false;       // some format is banded over shown rows
+    mutable std::vector<int> shown_end_;  // shown rows among 1..r, filled on demand
+    mutable size_t shown_end_valid_ = 0;
+    int Shown_Ordinal(int row) const;
+    void Freeze_Band(int row, int ordinal);
+    void Heights_Changing(int first, const std::vector<int>& heights);
+    const Numbered* Numbering_Of(int row) const;
+    void Materialise_Label(int row) const;
+    // Writes the labels of numbered rows in first..last and drops their numbering.
+    void Drop_Numbering(int first, int last);
+    // Drops the numbering of rows first..last, keeping the runs around them.
+    void Cut_Numbering(int first, int last);
+    // Before column 0 of row is written: its run is written out.
+    void Label_Writing(int row);
+    void Number_Rows(int first, int last);
+    void Numbered_Rows_Inserted(int index);
+    void Numbered_Rows_Removed(int index);
 
     Grid_Listener* listener_ = nullptr;  // not owned
     Change_Hooks* hooks_ = nullptr;      // not owned

@@ -39,9 +39,12 @@ void vekGRID::Format_Row(int row, int first_fixed_row) {
     try {
         grid_.FillStyle(1);
         Select(first_fixed_row, 0, row, 0);
-        grid_.CellAlignment(Align::Left);
-        grid_.CellFontBold(true);
-        grid_.CellBackColor(Colors::Header);
+        // The labels' look as one styling pass, which skips the rows that already have it.
+        Host_Grid::Cell_Style labels;
+        labels.alignment = Align::Left;
+        labels.bold = true;
+        labels.back = Colors::Header;
+        grid_.Style_Rows(first_fixed_row, row, 0, {labels}, {labels});
         if (grid_.Cols() > 1) {
             Select(row, 1, row, grid_.Cols() - 1);
             grid_.CellFontBold(false);
