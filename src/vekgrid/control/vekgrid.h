@@ -362,7 +362,7 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::string Cell(int row, int col) const;
     void Cell(int row, int col, const std::string& text);
     std::string Source(int row, int col) const;
-    // Columns: the new column's index; Edit_Column re-applies a spec to an existing column
+    // Columns: the new column's index; Edit_Column re-applies a definition to an existing column
     // (Subscript_Out_Of_Range when there is none).
     int Add_Column(const vekColumn& column);
     int Add_Column(const Column_Spec& column);
