@@ -15,18 +15,20 @@ constexpr int kMouseWheel = 522;
 }  // namespace
 
 void vekGRID::Hide_Editors() {
-    for (int k = 1; k <= column_properties_.Upper(2); ++k) {
-        if (combo_editor_.Exists(k)) {
-            Combo_Box& combo = combo_editor_(k);
-            combo.Visible(false);
-            combo.Left(kHiddenLeft);
-        }
-        if (popup_editor_.Exists(k)) {
-            Command_Button& button = popup_editor_(k);
-            button.Visible(false);
-            button.Left(kHiddenLeft);
-            button.ZOrder(1);
-        }
+    // Every loaded member, not only those of today's columns: a load that replaced the columns
+    // may have left a member of a column that is gone.
+    for (int k : combo_editor_.Indices()) {
+        if (k == 0) continue;
+        Combo_Box& combo = combo_editor_(k);
+        combo.Visible(false);
+        combo.Left(kHiddenLeft);
+    }
+    for (int k : popup_editor_.Indices()) {
+        if (k == 0) continue;
+        Command_Button& button = popup_editor_(k);
+        button.Visible(false);
+        button.Left(kHiddenLeft);
+        button.ZOrder(1);
     }
     text_editor_->Visible(false);
     text_editor_->Left(kHiddenLeft);
