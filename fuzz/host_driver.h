@@ -579,8 +579,9 @@ inline void Host_Driver::User_Step(int op) {
             break;
         }
         case 2:
-        case 3: {  // typing into the text editor
+        case 3: {  // typing into the text editor, which a person can do only while it shows
             const std::string text = in_.Text();
+            if (!Internals_Of(control_).TextEditor().Visible()) break;
             Call("type \"" + text + "\"", [&] {
                 for (char ch : text) {
                     std::int16_t key = static_cast<unsigned char>(ch);
