@@ -191,11 +191,11 @@ class Host_Driver : public vekGRID_Events {
         for (int c = 0; c < g.Cols(); ++c) header_[static_cast<size_t>(c)] = g.TextMatrix(0, c);
     }
     // The open edit: typed text that differs from the cell under the editor.
-    std::optional<std::pair<int, int>> Open_Edit() {
+    std::optional<std::pair<int, int>> Open_Edit(bool shown = true) {
         const Host_Grid& g = Internals_Of(control_).GridEditor();
         const int r = control_.CurrentRow, c = control_.CurrentCol;
         if (r < 1 || c < 1 || r >= g.Rows() || c >= g.Cols()) return std::nullopt;
-        if (!Internals_Of(control_).TextEditor().Visible() ||
+        if ((shown && !Internals_Of(control_).TextEditor().Visible()) ||
             Internals_Of(control_).TextEditor().Text() == g.TextMatrix(r, c))
             return std::nullopt;
         return std::make_pair(r, c);
@@ -504,9 +504,10 @@ inline void Host_Driver::Host_Step(int op) {
             std::optional<Row_Key> source;
             const int current = g.Row();
             if (what <= 1 && current >= 1 && current < g.Rows()) source = Key(current);
-            // Copy_Row_To_New_Row commits an open edit first: a copy of the edited row is
-            // checked by the commit's own tests.
-            const auto edit = Open_Edit();
+            // Copy_Row_To_New_Row commits the text editor's edit first, shown or not (rows
+            // hidden under it keep it pending): a copy of the edited row is checked by the
+            // commit's own tests.
+            const auto edit = Open_Edit(false);
             if (what == 4 && from >= 1 && from < g.Rows() && !(edit && edit->first == from))
                 source = Key(from);
             const int rows_before = g.Rows();
