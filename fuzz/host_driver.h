@@ -195,9 +195,13 @@ class Host_Driver : public vekGRID_Events {
         const Host_Grid& g = Internals_Of(control_).GridEditor();
         const int r = control_.CurrentRow, c = control_.CurrentCol;
         if (r < 1 || c < 1 || r >= g.Rows() || c >= g.Cols()) return std::nullopt;
-        if ((shown && !Internals_Of(control_).TextEditor().Visible()) ||
-            Internals_Of(control_).TextEditor().Text() == g.TextMatrix(r, c))
-            return std::nullopt;
+        // The cell's own editor: its drop-down, or the text editor.
+        auto in = Internals_Of(control_);
+        const bool combo = in.ComboEditor().Exists(c) && in.ComboEditor()(c).Visible();
+        const Widget& editor =
+            combo ? static_cast<const Widget&>(in.ComboEditor()(c)) : in.TextEditor();
+        const std::string text = combo ? in.ComboEditor()(c).Text() : in.TextEditor().Text();
+        if ((shown && !editor.Visible()) || text == g.TextMatrix(r, c)) return std::nullopt;
         return std::make_pair(r, c);
     }
 
