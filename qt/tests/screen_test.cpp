@@ -385,6 +385,15 @@ TEST_F(Qt_Grid_Test, ScrollingSidewaysKeepsTitlesAndTheFrozenColumnReadable) {
     // The frozen first column keeps its text readable.
     ASSERT_EQ(model().FixedCols(), 2) << "the first column is frozen";
     for (int r = 1; r < 6; ++r) EXPECT_TRUE(has_ink(r, 1, 150)) << "frozen row " << r;
+
+    // ... and clickable: the click edits the frozen cell where it is drawn, without a jump.
+    const int left = model().LeftCol();
+    Click(3, 1);
+    ASSERT_EQ(Cell(), "3,1");
+    EXPECT_EQ(model().LeftCol(), left);
+    Type("Header");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(grid().Cell_Text(3, 1), "Header") << "typed over the selected text";
 }
 
 }  // namespace
