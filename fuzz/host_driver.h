@@ -177,6 +177,30 @@ class Host_Driver : public vekGRID_Events {
             key += g.TextMatrix(row, c) + '\x1f' + Mask(row, c) + '\x1e';
         return key;
     }
+    // A row made from a copied one holds the same entries and shows the same, except where the
+    // copied cell showed an entry holding "=" as it stands: a formula column computes it now
+    // (a row command shows every formula cell's value), whatever it showed before.
+    static bool Same_Row(const Row_Key& made, const Row_Key& copied) {
+        auto cells = [](const Row_Key& key) {
+            std::vector<std::pair<std::string, std::string>> out;
+            size_t at = 0;
+            while (at < key.size()) {
+                const size_t mid = key.find('\x1f', at), end = key.find('\x1e', mid);
+                out.emplace_back(key.substr(at, mid - at), key.substr(mid + 1, end - mid - 1));
+                at = end + 1;
+            }
+            return out;
+        };
+        const auto a = cells(made), b = cells(copied);
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (a[i] == b[i]) continue;
+            const bool first_computed = a[i].second == b[i].second && b[i].first == b[i].second &&
+                                        b[i].second.find('=') != std::string::npos;
+            if (!first_computed) return false;
+        }
+        return true;
+    }
     std::string Describe(const Row_Key& key) const {
         std::string out;
         for (char ch : key)
@@ -540,15 +564,15 @@ inline void Host_Driver::Host_Step(int op) {
                 });
             if (what <= 1) copied_ = source;
             if (!checks_.paste_equals_copy) break;
-            if (what == 2 && copied_ && g.Row() >= 1 && Key(g.Row()) != *copied_ &&
+            if (what == 2 && copied_ && g.Row() >= 1 && !Same_Row(Key(g.Row()), *copied_) &&
                 copied_->find_first_not_of("\x1f\x1e") != std::string::npos)
                 Fail("Paste_Row: row " + std::to_string(g.Row()) + " is [" +
                      Describe(Key(g.Row())) + "], copied [" + Describe(*copied_) + "]");
             if (what == 3 && copied_ && g.Rows() == rows_before + 1 && current >= 1 &&
-                current + 1 < g.Rows() && Key(current + 1) != *copied_)
+                current + 1 < g.Rows() && !Same_Row(Key(current + 1), *copied_))
                 Fail("Insert_Copied_Row: row " + std::to_string(current + 1) + " is [" +
                      Describe(Key(current + 1)) + "], copied [" + Describe(*copied_) + "]");
-            if (what == 4 && source && g.Rows() == rows_before + 1 && Key(to) != *source)
+            if (what == 4 && source && g.Rows() == rows_before + 1 && !Same_Row(Key(to), *source))
                 Fail("Copy_Row_To_New_Row: row " + std::to_string(to) + " is [" +
                      Describe(Key(to)) + "], copied [" + Describe(*source) + "]");
             break;

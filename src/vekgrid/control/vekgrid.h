@@ -695,7 +695,6 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     std::string last_direction_;
     std::string copied_row_text_;
     std::vector<std::string> copied_row_fields_;
-    std::vector<std::string> copied_row_shown_;  // what the copied cells showed
     double copied_row_index_ = 0;
     bool paste_in_progress_ = false;
     double combo_list_position_ = 0;

@@ -37,11 +37,8 @@ Variant vekGRID::Copy_Row() {
     copied_row_index_ = grid_.Row();
     copied_row_text_.clear();
     copied_row_fields_.clear();
-    copied_row_shown_.clear();
     if (grid_.Row() >= 1) {
         copied_row_fields_ = Row_Fields(grid_.Row());
-        for (int c = 1; c < grid_.Cols(); ++c)
-            copied_row_shown_.push_back(grid_.TextMatrix(grid_.Row(), c));
         copied_row_text_ = Row_Item(copied_row_fields_);
     }
     return Variant();
@@ -76,19 +73,8 @@ Variant vekGRID::Paste_Row() {
                 paste_in_progress_ = true;
                 Ignore_Errors([&] { TextMatrix(row, c, pasted(pasted.Lower(1), c).To_Text()); });
                 paste_in_progress_ = false;
-                // The entry was pasted as typed; a formula column shows its value. An entry
-                // the host left as copied shows what the copied cell showed: the paste gives
-                // back the row the person copied, whatever was recomputed since.
+                // The entry was pasted as typed; a formula column shows its value.
                 Show_Entry_Value(row, c);
-                const auto i = static_cast<size_t>(c - 1);
-                if (i < copied_row_shown_.size() &&
-                    pasted(pasted.Lower(1), c).To_Text() == copied_row_fields_[i] &&
-                    Mask_Text(row, c) == copied_row_fields_[i] &&
-                    grid_.TextMatrix(row, c) != copied_row_shown_[i])
-                    Ignore_Errors([&] {
-                        grid_.TextMatrix(row, c, copied_row_shown_[i]);
-                        Set_Mask_Text(row, c, copied_row_fields_[i]);
-                    });
             }
             if (Has_Progress_Columns()) Redraw_Progress_Columns();
         }
