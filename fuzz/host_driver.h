@@ -206,7 +206,9 @@ class Host_Driver : public vekGRID_Events {
         for (char ch : key)
             out += ch == '\x1f'   ? std::string("|")
                    : ch == '\x1e' ? std::string("; ")
-                                  : std::string(1, ch);
+                   : static_cast<unsigned char>(ch) < 0x20
+                       ? "\\x" + std::to_string(static_cast<int>(ch))  // a finding prints whole
+                       : std::string(1, ch);
         return out;
     }
     void Sync_Header() {
