@@ -314,6 +314,11 @@ TEST_F(Clipboard_Test, EveryRowCommandKeepsAnEntryThatHoldsATab) {
     EXPECT_EQ(entries(2), row) << "inserted";
     control->Copy_Row_To_New_Row(2, 5);
     EXPECT_EQ(entries(5), row) << "copied to a new row";
+    // Passing through the cell with its editor commits nothing new: the host's Tab stays.
+    grid().Row(5);
+    grid().Col(2);
+    grid().Col(3);
+    EXPECT_EQ(entries(5), row) << "passed through";
 }
 
 TEST_F(Clipboard_Test, TheHostMayChangeThePastedData) {

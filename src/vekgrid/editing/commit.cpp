@@ -12,6 +12,10 @@ namespace vekgrid {
 // own writes (Cell_Text, TextMatrix) keep whatever it gives.
 std::string vekGRID::Typed_Text() const {
     std::string text = text_editor_->Text();
+    // Untouched, the editor holds the cell's own entry: a Tab or line break the host wrote
+    // there stays the host's choice.
+    if (CurrentRow >= 1 && CurrentCol >= 1 && text == Mask_Text(CurrentRow, CurrentCol))
+        return text;
     std::replace_if(
         text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     return text;
