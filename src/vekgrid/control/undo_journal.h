@@ -19,7 +19,7 @@ class Equation_Mask;
 //
 // Formula sources are kept by the source store in rows that mirror the grid's data rows;
 // row mutations heard from the grid move the source rows with them.
-class Undo_Journal final : public Change_Hooks {
+class VEKGRID_EXPORT Undo_Journal final : public Change_Hooks {
   public:
     static constexpr size_t Max_Steps = 100;
     struct Cell {
