@@ -202,8 +202,7 @@ void Undo_Journal::Put_Row(int index, Row_Data& row) {
     if (!row.with_sources) return;
     // Entries go in after the texts, so only those that differ from their cells are stored.
     const int n = std::min<int>(mask_.Cols(), static_cast<int>(row.sources.size()));
-    for (int c = 1; c <= n; ++c)
-        mask_.Set(index, c, std::move(row.sources[static_cast<size_t>(c - 1)]));
+    for (int c = 1; c <= n; ++c) mask_.Set(index, c, row.sources[static_cast<size_t>(c - 1)]);
 }
 
 void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
@@ -330,7 +329,7 @@ bool Undo_Journal::Redo(Replay& replay) {
 size_t Undo_Journal::Memory_Bytes() const {
     size_t bytes = 0;
     auto add = [&](const Step& s) {
-        bytes += s.ops.capacity() * sizeof(Op) + s.strings.capacity() * sizeof(std::string);
+        bytes += s.ops.capacity() * sizeof(Op) + s.strings.size() * sizeof(std::string);
         for (const auto& t : s.strings)
             if (t.capacity() > std::string().capacity()) bytes += t.capacity();
         for (const auto& r : s.rows)

@@ -94,7 +94,7 @@ class VEKGRID_EXPORT Undo_Journal final : public Change_Hooks {
     };
     struct Step {
         std::vector<Op> ops;
-        std::vector<std::string> strings;
+        std::deque<std::string> strings;  // grows without moving what it holds
         std::vector<Row_Data> rows;
         std::vector<std::vector<int>> orders;
         std::vector<Host_Grid::Label_State> labels;

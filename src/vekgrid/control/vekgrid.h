@@ -21,6 +21,7 @@
 
 namespace vekgrid {
 
+class Cell_Changes;
 class Record_Reader;
 
 enum Gridline_Display : std::int32_t { Both = 0, None = 1, Horizontal_Only = 2, Vertical_Only = 3 };
@@ -757,20 +758,15 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
                                  std::string& scratch) const;
     std::string last_file_error_;
     // --- Selection, clipboard and undo (private) ---
-    struct Cell_Write_Result {
-        int row, col;
-        std::string before, after;  // sources
-    };
     Undo_Journal::Cell Journal_Cell() const { return {grid_.Row(), grid_.Col()}; }
     // Selection, clipboard, fill and undo keys; true when the key was taken.
     bool Sheet_Key(std::int16_t& KeyCode, std::int16_t Shift);
     void Extend_Selection(int key, bool to_edge);
-    // Puts a user's text into a data cell unless the cell takes none (see Paste_Text); true
-    // with the old and new sources when the cell changed.
-    bool Put_User_Text(int row, int col, const std::string& text, Cell_Write_Result& result);
+    // Puts a user's text into a data cell unless the cell takes none (see Paste_Text); a cell
+    // that changed goes into changes with its old and new entries.
+    bool Put_User_Text(int row, int col, const std::string& text, Cell_Changes& changes);
     // After cells were written under the editor: it shows them, and the changes are raised.
-    void Finish_Cell_Writes(std::vector<Cell_Write_Result>& changes,
-                            const std::vector<int>& progress_columns);
+    void Finish_Cell_Writes(const Cell_Changes& changes, const std::vector<int>& progress_columns);
     void Commit_Open_Editor();
     void Apply_Replay(const Undo_Journal::Replay& replay);
     void Set_Check_Image(int row, int col);

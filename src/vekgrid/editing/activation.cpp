@@ -112,7 +112,7 @@ void vekGRID::Place_Text_Editor() {
 }
 
 bool vekGRID::Blocked(int row, int col) const {
-    return grid_.Look(row, col).back == grid_.BackColor();
+    return grid_.Back_Look(row, col) == grid_.BackColor();
 }
 
 bool vekGRID::Takes_Editor(int row, int col) const {

@@ -27,14 +27,14 @@ void vekGRID::Commit_Text(int r, int k, const std::string& t) {
     // The cell takes its text first and the store the entry after it: the same end state as
     // entry first, but a plain text never makes the store keep a copy only to drop it again.
     Ignore_Errors([&] {
-        std::string source = t;
         if (formula && t.find('=') != std::string::npos) {
+            std::string source = t;
             auto result = variables ? Evaluate_Formula(source, platform_.Messages(),
                                                        User_Defined_Variable_Array)
                                     : Evaluate_Formula(source, platform_.Messages());
             grid_.TextMatrix(r, k, result[0]);
         } else if (formula && t.find('-') != std::string::npos && t.find('-') >= 1) {
-            grid_.TextMatrix(r, k, Convert_Feet_Inches(source, platform_.Messages()).To_Text());
+            grid_.TextMatrix(r, k, Convert_Feet_Inches(t, platform_.Messages()).To_Text());
         } else {
             grid_.TextMatrix(r, k, t);
         }

@@ -1,11 +1,14 @@
 // The user's range, clipboard text, fill and undo: the spreadsheet-like work on many cells.
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "vekgrid/common/errors.h"
 #include "vekgrid/control/vekgrid.h"
+#include "vekgrid/editing/cell_changes.h"
 
 namespace vekgrid {
 
@@ -38,54 +41,75 @@ void Append_Field(std::string& out, const std::string& text) {
     out += '"';
 }
 
+// Clipboard cells held flat: the fields' texts one after another in one buffer, where each
+// field ends, and each row's first field; a million cells cost a few allocations, not one each.
+class Pasted_Cells {
+  public:
+    size_t Rows() const { return row_start_.size(); }
+    size_t Fields(size_t row) const { return Row_End(row) - row_start_[row]; }
+    std::string_view Field(size_t row, size_t j) const {
+        const size_t k = row_start_[row] + j;
+        const size_t begin = k == 0 ? 0 : field_end_[k - 1];
+        return std::string_view(text_).substr(begin, field_end_[k] - begin);
+    }
+    void Reserve(size_t chars) { text_.reserve(chars); }
+    std::string& Text() { return text_; }
+    void End_Field() { field_end_.push_back(text_.size()); }
+    void Start_Row() { row_start_.push_back(field_end_.size()); }
+
+  private:
+    size_t Row_End(size_t row) const {
+        return row + 1 < row_start_.size() ? row_start_[row + 1] : field_end_.size();
+    }
+    std::string text_;
+    std::vector<size_t> field_end_, row_start_;
+};
+
 // Tab-separated text as spreadsheets put it on the clipboard: lines end at LF or CR LF (a
 // lone CR too); a field that starts with a quote runs to its closing quote, "" inside being
 // one quote, and may hold Tabs and line breaks. A last line break adds no row.
-std::vector<std::vector<std::string>> Parse_Cells(std::string_view text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
+Pasted_Cells Parse_Cells(std::string_view text) {
+    Pasted_Cells cells;
+    cells.Reserve(text.size());
+    std::string& out = cells.Text();
     size_t i = 0;
     const size_t n = text.size();
     bool row_open = false;
     while (i < n) {
+        if (!row_open) cells.Start_Row();
         row_open = true;
         if (text[i] == '"') {
             ++i;
             while (i < n) {
                 if (text[i] == '"') {
                     if (i + 1 < n && text[i + 1] == '"') {
-                        field += '"';
+                        out += '"';
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                field += text[i++];
+                out += text[i++];
             }
         }
         // Up to the end of the field (after a closing quote, any stray text is kept).
         const size_t stop = Field_End(text, i);
-        field.append(text.substr(i, stop - i));
+        out.append(text.substr(i, stop - i));
         i = stop;
-        row.push_back(std::move(field));
-        field.clear();
+        cells.End_Field();
         if (i >= n) break;
         if (text[i] == '\t') {
             ++i;
-            if (i == n) row.emplace_back();  // a Tab at the very end opens an empty field
+            if (i == n) cells.End_Field();  // a Tab at the very end opens an empty field
             continue;
         }
         // A line break ends the row.
         if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
         ++i;
-        rows.push_back(std::move(row));
-        row.clear();
         row_open = false;
     }
-    if (row_open) rows.push_back(std::move(row));
-    return rows;
+    return cells;
 }
 
 void Append_Html(std::string& out, const std::string& text) {
@@ -259,45 +283,51 @@ void vekGRID::Set_Check_Image(int row, int col) {
     updating_grid_ = was_updating;
 }
 
-bool vekGRID::Put_User_Text(int row, int col, const std::string& text, Cell_Write_Result& result) {
+bool vekGRID::Put_User_Text(int row, int col, const std::string& text, Cell_Changes& changes) {
     const std::int32_t kind = Column_Editor(col);
     if (kind == Divider || Column_Flag(Col_Attr::Read_Only, col) || Blocked(row, col)) return false;
-    std::string value = text;
+    std::string check;
     if (kind == CheckBox) {
         if (text == "1" || text == "True" || text == "TRUE" || text == "true")
-            value = "1";
+            check = "1";
         else if (text == "0" || text == "False" || text == "FALSE" || text == "false")
-            value = "0";
+            check = "0";
         else
             return false;  // a check box holds nothing else
     }
+    const std::string& entry = kind == CheckBox ? check : text;
     // What the cell holds as typed: its source, or its text where no source was kept.
-    auto typed = [&] {
-        std::string source = Mask_Text(row, col);
-        return source.empty() ? grid_.TextMatrix(row, col) : source;
+    auto typed = [&]() -> const std::string& {
+        const bool stored =
+            row >= 1 && col >= 1 && row <= equation_mask_.Rows() && col <= equation_mask_.Cols();
+        const std::string* source = stored ? &equation_mask_.Get(row, col) : nullptr;
+        return source && !source->empty() ? *source : grid_.TextMatrix(row, col);
     };
-    result.row = row, result.col = col;
-    result.before = typed();
-    const std::string shown = grid_.TextMatrix(row, col);
+    changes.Begin(row, col, typed(), grid_.TextMatrix(row, col));
     switch (kind) {
         case TextBox:
-            Commit_Text(row, col, value);
+            Commit_Text(row, col, entry);
             break;
         case CheckBox:
-            grid_.TextMatrix(row, col, value);
-            Set_Mask_Text(row, col, value);
-            if (value != shown) Set_Check_Image(row, col);
+            grid_.TextMatrix(row, col, entry);
+            Set_Mask_Text(row, col, entry);
+            if (entry != changes.Shown()) Set_Check_Image(row, col);
             break;
         default:
-            grid_.TextMatrix(row, col, value);
-            Set_Mask_Text(row, col, value);
+            grid_.TextMatrix(row, col, entry);
+            Set_Mask_Text(row, col, entry);
             break;
     }
-    result.after = typed();
-    return result.after != result.before || grid_.TextMatrix(row, col) != shown;
+    const std::string& after = typed();
+    if (after == changes.Before() && grid_.TextMatrix(row, col) == changes.Shown()) {
+        changes.Drop();
+        return false;
+    }
+    changes.Keep(after);
+    return true;
 }
 
-void vekGRID::Finish_Cell_Writes(std::vector<Cell_Write_Result>& changes,
+void vekGRID::Finish_Cell_Writes(const Cell_Changes& changes,
                                  const std::vector<int>& progress_columns) {
     for (int col : progress_columns) {
         std::int16_t column = static_cast<std::int16_t>(col);
@@ -310,22 +340,24 @@ void vekGRID::Finish_Cell_Writes(std::vector<Cell_Write_Result>& changes,
         Ignore_Errors([&] { GridEditor_EnterCell(); });
         suppress_cell_events_ = false;
     }
-    for (auto& change : changes) {
+    for (size_t i = 0; i < changes.Size() && !listeners_.empty(); ++i) {
+        const Cell_Changes::Change change = changes[i];
+        std::string before(change.before), after(change.after);
         double r = change.row, c = change.col;
-        Raise_Event([&](vekGRID_Events& l) { l.CellChanged(change.before, change.after, r, c); });
+        Raise_Event([&](vekGRID_Events& l) { l.CellChanged(before, after, r, c); });
     }
 }
 
 void vekGRID::Paste_Text(const std::string& text) {
     const Cell_Range at = Selection();
     if (read_only_ || at.Top_Row == 0 || text.empty()) return;
-    const auto rows = Parse_Cells(text);
-    if (rows.empty()) return;
+    const Pasted_Cells rows = Parse_Cells(text);
+    if (rows.Rows() == 0) return;
     const Undo_Step step(*this);
     const Catchers_Hidden catchers(*this);
     Commit_Open_Editor();
     const int top = at.Top_Row, left = at.Left_Col;
-    const int wanted_last = top + static_cast<int>(rows.size()) - 1;
+    const int wanted_last = top + static_cast<int>(rows.Rows()) - 1;
     const int old_rows = grid_.Rows();
     if (wanted_last > old_rows - 1 && allow_new_rows_) {
         Rows(wanted_last + 1);
@@ -335,25 +367,25 @@ void vekGRID::Paste_Text(const std::string& text) {
         }
     }
     const int last = std::min(wanted_last, grid_.Rows() - 1);
-    std::vector<Cell_Write_Result> changes;
-    changes.reserve(static_cast<size_t>(last - top + 1) * rows.front().size());
+    Cell_Changes changes;
+    changes.Reserve(static_cast<size_t>(std::max(last - top + 1, 0)) * rows.Fields(0));
     std::vector<int> progress_columns;
     int right = left;
-    Cell_Write_Result result;
+    std::string field;
     for (int r = top; r <= last; ++r) {
-        const auto& fields = rows[static_cast<size_t>(r - top)];
-        for (size_t j = 0; j < fields.size(); ++j) {
+        const auto row = static_cast<size_t>(r - top);
+        for (size_t j = 0; j < rows.Fields(row); ++j) {
             const int c = left + static_cast<int>(j);
             if (c >= grid_.Cols()) break;
             right = std::max(right, c);
             bool changed = false;
-            Ignore_Errors([&] { changed = Put_User_Text(r, c, fields[j], result); });
+            field.assign(rows.Field(row, j));
+            Ignore_Errors([&] { changed = Put_User_Text(r, c, field, changes); });
             if (!changed) continue;
             if (Column_Editor(c) == ProgressBar &&
                 std::find(progress_columns.begin(), progress_columns.end(), c) ==
                     progress_columns.end())
                 progress_columns.push_back(c);
-            changes.push_back(std::move(result));
         }
     }
     // The pasted cells become the range, as in a spreadsheet.
@@ -372,20 +404,18 @@ void vekGRID::Clear_Selection() {
     const Undo_Step step(*this);
     const Catchers_Hidden catchers(*this);
     Commit_Open_Editor();
-    std::vector<Cell_Write_Result> changes;
+    Cell_Changes changes;
     std::vector<int> progress_columns;
-    Cell_Write_Result result;
     for (int row = r.Top_Row; row <= r.Bottom_Row; ++row)
         for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
             bool changed = false;
             const std::string empty = Column_Editor(col) == CheckBox ? "0" : "";
-            Ignore_Errors([&] { changed = Put_User_Text(row, col, empty, result); });
+            Ignore_Errors([&] { changed = Put_User_Text(row, col, empty, changes); });
             if (!changed) continue;
             if (Column_Editor(col) == ProgressBar &&
                 std::find(progress_columns.begin(), progress_columns.end(), col) ==
                     progress_columns.end())
                 progress_columns.push_back(col);
-            changes.push_back(std::move(result));
         }
     Finish_Cell_Writes(changes, progress_columns);
 }
@@ -408,22 +438,20 @@ void vekGRID::Fill_Down() {
         std::string source = Mask_Text(r.Top_Row, col);
         top.push_back(source.empty() ? grid_.TextMatrix(r.Top_Row, col) : source);
     }
-    std::vector<Cell_Write_Result> changes;
+    Cell_Changes changes;
     std::vector<int> progress_columns;
-    Cell_Write_Result result;
     for (int row = r.Top_Row + 1; row <= r.Bottom_Row; ++row)
         for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
             bool changed = false;
             Ignore_Errors([&] {
                 changed =
-                    Put_User_Text(row, col, top[static_cast<size_t>(col - r.Left_Col)], result);
+                    Put_User_Text(row, col, top[static_cast<size_t>(col - r.Left_Col)], changes);
             });
             if (!changed) continue;
             if (Column_Editor(col) == ProgressBar &&
                 std::find(progress_columns.begin(), progress_columns.end(), col) ==
                     progress_columns.end())
                 progress_columns.push_back(col);
-            changes.push_back(std::move(result));
         }
     Finish_Cell_Writes(changes, progress_columns);
 }

@@ -30,14 +30,14 @@ const std::string& Equation_Mask::Get(int row, int col) const {
     return source ? *source : grid_.TextMatrix(row, col);
 }
 
-void Equation_Mask::Set(int row, int col, std::string text, bool keep) {
+void Equation_Mask::Set(int row, int col, const std::string& text, bool keep) {
     Check(row, col);
     if (!In_Grid(row, col)) {
         if (hooks_) hooks_->Source_Writing(row, col, text);
         if (text.empty())
             outside_.erase({row, col});
         else
-            outside_[{row, col}] = std::move(text);
+            outside_[{row, col}] = text;
         return;
     }
     // The undo history hears of every change of what is stored, not only of the entry: a
@@ -51,7 +51,7 @@ void Equation_Mask::Set(int row, int col, std::string text, bool keep) {
     } else {
         if (stored && *stored == text) return;
         if (hooks_) hooks_->Source_Writing(row, col, text);
-        grid_.Set_Source(row, col, std::move(text));
+        grid_.Set_Source(row, col, text);
     }
 }
 

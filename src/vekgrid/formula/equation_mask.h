@@ -29,7 +29,7 @@ class VEKGRID_EXPORT Equation_Mask {
     const std::string& Get(int row, int col) const;
     // The entry becomes text; stored only when the cell does not show it. keep: stored even
     // when the cell shows it now, as the caller is about to write the value in its place.
-    void Set(int row, int col, std::string text, bool keep = false);
+    void Set(int row, int col, const std::string& text, bool keep = false);
     // Reshapes to rows 1..rows by columns 1..cols keeping entries; a positive insert index
     // opens an empty row or column there, a positive delete index closes one. Entries beyond
     // the new bounds are dropped.

@@ -832,17 +832,20 @@ void Host_Grid::CellFontStrikeThrough(bool on) {
     Edit_Formats([&](Format& f) { f.strikethrough = on; });
 }
 
+Color Host_Grid::Back_Look(int row, int col) const {
+    const Format& f = Format_Of(row, col);
+    if (f.has_back && f.back_shown_banded)
+        return Shown_Ordinal(row) % 2 == 1 ? f.back : f.back_even;
+    return !f.has_back                     ? Is_Fixed(row, col) ? back_color_fixed_ : back_color_
+           : f.back_banded && row % 2 == 0 ? f.back_even
+                                           : f.back;
+}
+
 Host_Grid::Cell_Look Host_Grid::Look(int row, int col) const {
     const Format& f = Format_Of(row, col);
     Cell_Look look;
     const bool even = row % 2 == 0;
-    if (f.has_back && f.back_shown_banded) {
-        look.back = Shown_Ordinal(row) % 2 == 1 ? f.back : f.back_even;
-    } else {
-        look.back = !f.has_back             ? Is_Fixed(row, col) ? back_color_fixed_ : back_color_
-                    : f.back_banded && even ? f.back_even
-                                            : f.back;
-    }
+    look.back = Back_Look(row, col);
     look.fore = !f.has_fore ? fore_color_ : f.fore_banded && even ? f.fore_even : f.fore;
     look.font = font_;
     if (f.font_name >= 0) look.font.name = font_names_[static_cast<size_t>(f.font_name)];

@@ -143,6 +143,8 @@ class VEKGRID_EXPORT Host_Grid {
         int picture_alignment;
     };
     Cell_Look Look(int row, int col) const;
+    // Look(row, col).back alone, without resolving the font and alignment.
+    Color Back_Look(int row, int col) const;
 
     // Current cell's rectangle, relative to the grid.
     int CellLeft() const;
