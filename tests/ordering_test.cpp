@@ -104,13 +104,39 @@ TEST_F(Rows_Store_Test, SortCarriesEveryRowWholeUnderAnyLabelsAndTheNextSortReve
         // Letters and check marks: keys whose order reverses exactly (mixed numbers and texts
         // order by the grid's generic rules, which need not).
         const int key = std::array{kText, kCheck}[random() % 2];
+        // Labels and ids in grid order: the sort numbers the labels top to bottom, and its
+        // undo puts rows and labels back as they were, whatever the labels held.
+        auto order = [&] {
+            std::vector<std::string> image;
+            for (int r = 1; r <= rows; ++r)
+                image.push_back(grid().TextMatrix(r, 0) + "/" + grid().TextMatrix(r, kId));
+            return image;
+        };
+        const auto unsorted = order();
         control->Sort_Grid(random() % 2 ? std::int16_t{kFormula} : std::int16_t{kVariables});
         EXPECT_EQ(Rows_By_Id(), before) << "round " << round << ": every row kept whole";
+        const auto sorted = order();
+        for (int r = 1; r <= rows; ++r)
+            EXPECT_EQ(grid().TextMatrix(r, 0), std::to_string(r)) << "round " << round;
+        if (sorted != unsorted) {
+            control->Undo();
+            EXPECT_EQ(order(), unsorted) << "round " << round;
+            control->Redo();
+            EXPECT_EQ(order(), sorted) << "round " << round;
+        }
         control->Sort_Grid(static_cast<std::int16_t>(key));
         EXPECT_EQ(Rows_By_Id(), before) << "round " << round << ": every row kept whole";
         const auto once = Column(key);
+        const auto once_order = order();
         control->Sort_Grid(static_cast<std::int16_t>(key));
         EXPECT_EQ(Rows_By_Id(), before) << "round " << round;
+        const auto twice_order = order();
+        if (twice_order != once_order) {
+            control->Undo();  // labels already numbered stayed in place through this sort
+            EXPECT_EQ(order(), once_order) << "round " << round;
+            control->Redo();
+            EXPECT_EQ(order(), twice_order) << "round " << round;
+        }
         auto twice = Column(key);
         std::reverse(twice.begin(), twice.end());
         EXPECT_EQ(twice, once) << "round " << round << ": the second sort reverses the first";

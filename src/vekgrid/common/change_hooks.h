@@ -20,8 +20,9 @@ class Change_Hooks {
     virtual void Row_Inserted(int index) = 0;
     // Before the row at index is removed.
     virtual void Row_Removing(int index) = 0;
-    // After rows first.. were reordered: row first + i now holds the row that was at from[i].
-    virtual void Rows_Permuted(int first, const std::vector<int>& from) = 0;
+    // After rows first.. were reordered: row first + i now holds the row that was at from[i];
+    // labels_stay: the labels (column 0) were left where they were.
+    virtual void Rows_Permuted(int first, const std::vector<int>& from, bool labels_stay) = 0;
     // Before the labels (column 0) of rows first..last are renumbered, each becoming its row's
     // number; the grid's Labels gives what they were.
     virtual void Rows_Renumbering(int first, int last) = 0;

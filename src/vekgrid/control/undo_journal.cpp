@@ -136,13 +136,14 @@ void Undo_Journal::Row_Removing(int index) {
     open_.rows.push_back(std::move(row));
 }
 
-void Undo_Journal::Rows_Permuted(int first, const std::vector<int>& from) {
+void Undo_Journal::Rows_Permuted(int first, const std::vector<int>& from, bool labels_stay) {
     // A sort that moved nothing is no step: an undo of it would seem to do nothing.
     bool moved = false;
     for (size_t i = 0; i < from.size() && !moved; ++i)
         moved = from[i] != first + static_cast<int>(i);
     if (!moved || !Recording()) return;
-    open_.ops.push_back({Kind::Permute, first, 0, static_cast<std::uint32_t>(open_.orders.size())});
+    open_.ops.push_back(
+        {Kind::Permute, first, labels_stay, static_cast<std::uint32_t>(open_.orders.size())});
     open_.orders.push_back(from);
 }
 
@@ -266,7 +267,7 @@ void Undo_Journal::Invert(Step& step, Op& op, Replay& replay) {
             for (size_t i = 0; i < from.size(); ++i)
                 back[static_cast<size_t>(from[i] - first)] = first + static_cast<int>(i);
             // Each row record carries its sources, so they move back with it.
-            grid_.Permute_Rows(first, back);
+            grid_.Permute_Rows(first, back, op.b == 1);
             from = std::move(back);
             replay.first_moved_row =
                 replay.first_moved_row ? std::min(replay.first_moved_row, first) : first;

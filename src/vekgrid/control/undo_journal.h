@@ -72,7 +72,7 @@ class VEKGRID_EXPORT Undo_Journal final : public Change_Hooks {
     void Source_Writing(int row, int col, const std::string& text) override;
     void Row_Inserted(int index) override;
     void Row_Removing(int index) override;
-    void Rows_Permuted(int first, const std::vector<int>& from) override;
+    void Rows_Permuted(int first, const std::vector<int>& from, bool labels_stay) override;
     void Rows_Renumbering(int first, int last) override;
     void Shape_Changing() override;
 
@@ -80,8 +80,8 @@ class VEKGRID_EXPORT Undo_Journal final : public Change_Hooks {
     // Source: a stored source (or an entry outside the grid); No_Source: the cell had none.
     // Renumber: rows a..b were renumbered; payload indexes the labels they had.
     enum class Kind : std::uint8_t { Text, Source, No_Source, Insert, Remove, Permute, Renumber };
-    // a, b: row and column, or the row index; payload: index into the step's strings, rows or
-    // permutations.
+    // a, b: row and column, or the row index (for Permute, b is 1 when the labels stayed);
+    // payload: index into the step's strings, rows or permutations.
     struct Op {
         Kind kind;
         std::int32_t a, b;

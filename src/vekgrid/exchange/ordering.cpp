@@ -80,7 +80,7 @@ void vekGRID::Sort_Grid(std::int16_t Sort_By_Column) {
             grid_.Row(1);
             grid_.Col(key);
             grid_.RowSel(rows - 1);
-            grid_.Sort(kind);
+            grid_.Sort(kind, true);
         });
         updating_grid_ = false;
     };

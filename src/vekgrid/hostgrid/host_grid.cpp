@@ -865,7 +865,7 @@ Host_Grid::Cell_Look Host_Grid::Look(int row, int col) const {
 
 // --- rows -----------------------------------------------------------------------------
 
-void Host_Grid::Sort(int kind) {
+void Host_Grid::Sort(int kind, bool renumbering) {
     if (kind < Sort_Kind::Generic_Ascending || kind > Sort_Kind::Numeric_Descending) return;
     Check_Cell(row_, col_);
     const int first = std::max(1, std::min(row_, row_sel_));
@@ -932,40 +932,35 @@ void Host_Grid::Sort(int kind) {
         std::reverse(keys.begin(), keys.end());
     else
         Stable_Merge_Sort(keys, less);
-    Drop_Numbering(first, last);  // labels stay with their rows
-    std::vector<Line> moved;
-    std::vector<int> heights;
-    moved.reserve(keys.size());
-    heights.reserve(keys.size());
-    for (const Key& k : keys) {
-        moved.push_back(std::move(cells_[static_cast<size_t>(k.row)]));
-        heights.push_back(row_height_[static_cast<size_t>(k.row)]);
-    }
-    for (size_t i = 0; i < moved.size(); ++i) {
-        cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
-        row_height_[static_cast<size_t>(first) + i] = heights[i];
-    }
-    Invalidate_Rows_From(first);
-    Styled_Rows_Permuted(first, last);
-    if (hooks_) {
-        std::vector<int> from;
-        from.reserve(keys.size());
-        for (const Key& k : keys) from.push_back(k.row);
-        hooks_->Rows_Permuted(first, from);
-    }
+    std::vector<int> from;
+    from.reserve(keys.size());
+    for (const Key& k : keys) from.push_back(k.row);
+    keys = {};
+    // Labels numbered top to bottom read the same once renumbered: they need not travel.
+    const bool labels_stay = renumbering && col_ != 0 && Numbered_Through(first, last);
+    Move_Rows(first, from, labels_stay);
+    if (hooks_) hooks_->Rows_Permuted(first, from, labels_stay);
     Changed();
 }
 
-void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
-    const auto n = from.size();
-    if (first < 1 || static_cast<size_t>(first) + n > cells_.size()) throw Subscript_Out_Of_Range();
-    for (size_t i = 0; i < n; ++i) {
-        const auto r = static_cast<size_t>(from[i]);
-        if (r < static_cast<size_t>(first) || r >= static_cast<size_t>(first) + n)
-            throw Subscript_Out_Of_Range();
+bool Host_Grid::Numbered_Through(int first, int last) const {
+    const Numbered* run = Numbering_Of(first);
+    return run && run->offset == 0 && run->last >= last;
+}
+
+void Host_Grid::Move_Rows(int first, const std::vector<int>& from, bool labels_stay) {
+    const size_t n = from.size();
+    // Labels that stay and are not numbered are put back in place after the rows moved.
+    const bool numbered = labels_stay && Numbered_Through(first, static_cast<int>(first + n) - 1);
+    std::vector<std::string> labels;
+    if (!labels_stay) {
+        Drop_Numbering(first, static_cast<int>(first + n) - 1);  // labels go with their rows
+    } else if (!numbered && cols_ > 0) {
+        labels.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            labels.push_back(std::move(cells_[static_cast<size_t>(first) + i].cells[0].text));
     }
-    Drop_Numbering(first, static_cast<int>(first + n) - 1);  // labels stay with their rows
-    std::vector<Line> moved(n);                              // each record carries its sources
+    std::vector<Line> moved(n);  // each record carries its sources
     std::vector<int> heights(n);
     for (size_t i = 0; i < n; ++i) {
         const auto r = static_cast<size_t>(from[i]);
@@ -975,10 +970,22 @@ void Host_Grid::Permute_Rows(int first, const std::vector<int>& from) {
     for (size_t i = 0; i < n; ++i) {
         cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
         row_height_[static_cast<size_t>(first) + i] = heights[i];
+        if (!labels.empty()) cells_[static_cast<size_t>(first) + i].cells[0].text = std::move(labels[i]);
     }
     Invalidate_Rows_From(first);
     Styled_Rows_Permuted(first, static_cast<int>(first + n - 1));
-    if (hooks_) hooks_->Rows_Permuted(first, from);
+}
+
+void Host_Grid::Permute_Rows(int first, const std::vector<int>& from, bool labels_stay) {
+    const auto n = from.size();
+    if (first < 1 || static_cast<size_t>(first) + n > cells_.size()) throw Subscript_Out_Of_Range();
+    for (size_t i = 0; i < n; ++i) {
+        const auto r = static_cast<size_t>(from[i]);
+        if (r < static_cast<size_t>(first) || r >= static_cast<size_t>(first) + n)
+            throw Subscript_Out_Of_Range();
+    }
+    Move_Rows(first, from, labels_stay);
+    if (hooks_) hooks_->Rows_Permuted(first, from, labels_stay);
     Changed();
 }
 

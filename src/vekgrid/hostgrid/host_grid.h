@@ -248,8 +248,9 @@ class VEKGRID_EXPORT Host_Grid {
     std::uint32_t Window_Style() const;
 
     // Stable sort of rows Row..RowSel (either order) by column Col; whole rows move, formats
-    // included.
-    void Sort(int kind);
+    // included. renumbering: the caller numbers the rows top to bottom afterwards, so rows
+    // numbered that way already keep their labels where they are rather than writing each out.
+    void Sort(int kind, bool renumbering = false);
     // What a bulk fill sets in a cell's format; members left empty keep the cell's own.
     struct Cell_Style {
         std::optional<int> alignment, picture_alignment;
@@ -273,8 +274,8 @@ class VEKGRID_EXPORT Host_Grid {
     void AddItem(std::string_view text, int index = -1);
     void RemoveItem(int index);
     // Reorders rows first..: row first + i takes the row at from[i] (a permutation of those
-    // rows), formats and heights with it.
-    void Permute_Rows(int first, const std::vector<int>& from);
+    // rows), formats and heights with it; the labels (column 0) too, unless labels_stay.
+    void Permute_Rows(int first, const std::vector<int>& from, bool labels_stay = false);
     // Empties the text of every cell.
     void Clear();
 
@@ -433,6 +434,10 @@ class VEKGRID_EXPORT Host_Grid {
     void Styled_Rows_Inserted(int index);
     void Styled_Rows_Removed(int index);
     void Styled_Rows_Permuted(int first, int last);
+    // Rows first.. take the rows at from[i], heights and formats with them; see Permute_Rows.
+    void Move_Rows(int first, const std::vector<int>& from, bool labels_stay);
+    // One numbered run (labels reading as their row numbers) covers rows first..last.
+    bool Numbered_Through(int first, int last) const;
     void Styled_Cells_Changed(int r1, int r2, int c1, int c2);
     std::vector<Numbered> numbered_;  // sorted, disjoint
     // Band_Shown_Rows from row 1 over columns c1..c2: every shown row there carries the banded
