@@ -872,10 +872,59 @@ void Host_Grid::Sort(int kind, bool renumbering) {
     const int last = std::max(row_, row_sel_);
     if (last <= first) return;
     if (col_ == 0) Drop_Numbering(first, last);  // the keys are the labels themselves
-    const auto col = static_cast<size_t>(col_);
     const bool numeric = kind >= Sort_Kind::Numeric_Ascending;
     const bool descending =
         kind == Sort_Kind::Generic_Descending || kind == Sort_Kind::Numeric_Descending;
+    std::vector<int> from = numeric ? Numeric_Order(first, last, descending)
+                                    : Generic_Order(first, last, descending);
+    if (from.empty()) return;  // already in order
+    // Labels numbered top to bottom read the same once renumbered: they need not travel.
+    const bool labels_stay = renumbering && col_ != 0 && Numbered_Through(first, last);
+    Move_Rows(first, from, labels_stay);
+    if (hooks_) hooks_->Rows_Permuted(first, from, labels_stay);
+    Changed();
+}
+
+namespace {
+// The rows in their new order, or nothing for rows already in it. A column in strictly
+// reverse order (sorted again the other way) is reversed, which keeps the stable result.
+template <class Key, class Less>
+std::vector<int> Order_Of(std::vector<Key>& keys, Less less, auto sort) {
+    auto out_of_order = [&](const Key& a, const Key& b) { return less(b, a); };
+    if (std::adjacent_find(keys.begin(), keys.end(), out_of_order) == keys.end()) return {};
+    auto not_reversed = [&](const Key& a, const Key& b) { return !less(b, a); };
+    if (std::adjacent_find(keys.begin(), keys.end(), not_reversed) == keys.end())
+        std::reverse(keys.begin(), keys.end());
+    else
+        sort(keys, less);
+    std::vector<int> from;
+    from.reserve(keys.size());
+    for (const Key& k : keys) from.push_back(k.row);
+    return from;
+}
+}  // namespace
+
+// Every key a number (texts that are not count as 0): a strict order on plain pairs.
+std::vector<int> Host_Grid::Numeric_Order(int first, int last, bool descending) const {
+    struct Key {
+        double number;
+        int row;
+    };
+    const auto col = static_cast<size_t>(col_);
+    std::vector<Key> keys(static_cast<size_t>(last - first + 1));
+    for (int r = first; r <= last; ++r)
+        keys[static_cast<size_t>(r - first)] = {
+            Parse_Number(cells_[static_cast<size_t>(r)].cells[col].text).value_or(0), r};
+    auto less = [descending](const Key& a, const Key& b) {
+        return descending ? a.number > b.number : a.number < b.number;
+    };
+    return Order_Of(keys, less, [](std::vector<Key>& k, auto by) {
+        std::stable_sort(k.begin(), k.end(), by);
+    });
+}
+
+std::vector<int> Host_Grid::Generic_Order(int first, int last, bool descending) const {
+    const auto col = static_cast<size_t>(col_);
     // The first eight folded characters, big-endian, decide most text comparisons without
     // reaching the cell, which lives in its row's own block of memory.
     struct Key {
@@ -913,9 +962,10 @@ void Host_Grid::Sort(int kind, bool renumbering) {
         k.number = n.value_or(0);
         k.is_number = n.has_value();
     }
-    auto less = [&](const Key& a, const Key& b) {
+    // Numbers compare as numbers, everything else as text.
+    auto less = [descending](const Key& a, const Key& b) {
         int order;
-        if (numeric || (a.is_number && b.is_number))
+        if (a.is_number && b.is_number)
             order = a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
         else if (a.prefix != b.prefix)
             order = a.prefix < b.prefix ? -1 : 1;
@@ -923,24 +973,7 @@ void Host_Grid::Sort(int kind, bool renumbering) {
             order = Compare_Text_Case_Insensitive(*a.text, *b.text);
         return descending ? order > 0 : order < 0;
     };
-    // A column already in order, or in strictly reverse order (sorting it again the other
-    // way), needs no sort: both checks are one pass and keep the stable result.
-    auto out_of_order = [&](const Key& a, const Key& b) { return less(b, a); };
-    if (std::adjacent_find(keys.begin(), keys.end(), out_of_order) == keys.end()) return;
-    auto not_reversed = [&](const Key& a, const Key& b) { return !less(b, a); };
-    if (std::adjacent_find(keys.begin(), keys.end(), not_reversed) == keys.end())
-        std::reverse(keys.begin(), keys.end());
-    else
-        Stable_Merge_Sort(keys, less);
-    std::vector<int> from;
-    from.reserve(keys.size());
-    for (const Key& k : keys) from.push_back(k.row);
-    keys = {};
-    // Labels numbered top to bottom read the same once renumbered: they need not travel.
-    const bool labels_stay = renumbering && col_ != 0 && Numbered_Through(first, last);
-    Move_Rows(first, from, labels_stay);
-    if (hooks_) hooks_->Rows_Permuted(first, from, labels_stay);
-    Changed();
+    return Order_Of(keys, less, [](std::vector<Key>& k, auto by) { Stable_Merge_Sort(k, by); });
 }
 
 bool Host_Grid::Numbered_Through(int first, int last) const {

@@ -436,6 +436,10 @@ class VEKGRID_EXPORT Host_Grid {
     void Styled_Rows_Permuted(int first, int last);
     // Rows first.. take the rows at from[i], heights and formats with them; see Permute_Rows.
     void Move_Rows(int first, const std::vector<int>& from, bool labels_stay);
+    // Sort's new order of rows first..last by column Col (row first + i takes the row at
+    // from[i]); empty when they are in order already.
+    std::vector<int> Numeric_Order(int first, int last, bool descending) const;
+    std::vector<int> Generic_Order(int first, int last, bool descending) const;
     // One numbered run (labels reading as their row numbers) covers rows first..last.
     bool Numbered_Through(int first, int last) const;
     void Styled_Cells_Changed(int r1, int r2, int c1, int c2);
