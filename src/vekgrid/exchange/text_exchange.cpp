@@ -443,7 +443,6 @@ void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
             for (size_t f = 0; f < count; ++f) {
                 const int c = static_cast<int>(f) + 1;
                 const std::string_view field = fields[f];
-                Set_Mask_Text(r, c, std::string(field));
                 if (formula[f] && field.find('=') != std::string_view::npos) {
                     std::string source(field);
                     grid_.Put_Text(r, c,
@@ -458,6 +457,9 @@ void vekGRID::Load_Records(Record_Reader& reader, size_t records, size_t header,
                 } else {
                     grid_.Put_Text(r, c, std::string(field));
                 }
+                // The entry goes in after the cell's text: the same end state as entry first,
+                // without storing every plain text as a source only to drop it again.
+                if (grid_.TextMatrix(r, c) != field) Set_Mask_Text(r, c, std::string(field));
                 if (++since_events == kCellsBetweenEvents) {
                     since_events = 0;
                     platform_.Do_Events();
