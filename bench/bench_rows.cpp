@@ -166,6 +166,49 @@ BENCHMARK(BM_Hide_Row)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
+// Columns added to a grid that has rows: one column, then ten one by one on a fresh grid of
+// the same size; the baseline appends one empty cell to every row of a vector table. Counters:
+// ratio (one column / baseline), ten_over_one (target: at most 10).
+void BM_Add_Column(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    double one = 0, ten = 0, baseline = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Grid_Fixture a(rows), b(rows);
+        Table table = Plain_Table(rows);
+        state.ResumeTiming();
+        baseline += Seconds([&] {
+            for (auto& row : table) row.emplace_back();
+            benchmark::DoNotOptimize(table.data());
+        });
+        one += Seconds([&] { a.control->Add_Column(vekColumn()); });
+        ten += Seconds([&] {
+            for (int k = 0; k < 10; ++k) b.control->Add_Column(vekColumn());
+        });
+    }
+    state.counters["ratio"] = one / baseline;
+    state.counters["ten_over_one"] = ten / one;
+    state.counters["one_ms"] = one * 1000 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_Add_Column)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Rows(n) adding 100,000 rows to a grid that already has 100,000, against adding them to an
+// empty grid: "ratio" is the first over the second.
+void BM_Rows_Grow(benchmark::State& state) {
+    constexpr int kAdded = 100000;
+    double onto_rows = 0, from_empty = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Grid_Fixture full(kAdded), empty(0);
+        state.ResumeTiming();
+        onto_rows += Seconds([&] { full.control->Rows(2 * kAdded + 1); });
+        from_empty += Seconds([&] { empty.control->Rows(kAdded + 1); });
+    }
+    state.counters["ratio"] = onto_rows / from_empty;
+    state.counters["onto_rows_ms"] = onto_rows * 1000 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_Rows_Grow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 BENCHMARK_MAIN();

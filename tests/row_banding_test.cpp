@@ -3,6 +3,8 @@
 // undo and redo included.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <memory>
 #include <random>
 
 #include "support/control_fixture.h"
@@ -136,6 +138,53 @@ TEST_P(Row_Banding_Test, RowCommandsKeepLabelsTextsAndBandingAsRecomputed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Row_Banding_Test, ::testing::Range(1u, 21u));
+
+// Rows(n) on a grid that has rows formats all new rows in one pass; they must look exactly as
+// rows added one at a time do, whatever the column kinds.
+TEST(Rows_Growth, ManyRowsAtOnceLookAsRowsAddedOneByOne) {
+    struct Sheet {
+        Headless_Platform platform;
+        vekGRID control{platform};
+        std::vector<std::unique_ptr<vekColumn>> columns;
+        Sheet() {
+            control.InitProperties();
+            control.Show();
+            const ColumnEditor kinds[] = {TextBox, CheckBox, Divider, ComboBox, TextBox, PopUp};
+            for (size_t k = 0; k < std::size(kinds); ++k) {
+                columns.push_back(std::make_unique<vekColumn>());
+                columns.back()->Editor_Type(kinds[k]);
+                columns.back()->Cell_Alignment(k % 2 ? Center_Align : Left_Align);
+                columns.back()->ReadOnly(k == 4);
+                control.Add_Column(*columns.back());
+            }
+            control.Rows(4);
+            control.Cell_Text(1, 1, "kept");
+            control.Cell_Text(2, 2, "1");
+        }
+        std::vector<std::string> Seen() {
+            Host_Grid& grid = Internals_Of(control).GridEditor();
+            std::vector<std::string> seen;
+            for (int r = 0; r < grid.Rows(); ++r)
+                for (int c = 0; c < grid.Cols(); ++c) {
+                    const auto look = grid.Look(r, c);
+                    seen.push_back(std::to_string(r) + "," + std::to_string(c) + " " +
+                                   grid.TextMatrix(r, c) + " back " + std::to_string(look.back) +
+                                   " fore " + std::to_string(look.fore) + " align " +
+                                   std::to_string(look.alignment) + " bold " +
+                                   std::to_string(look.font.bold) + " picture " +
+                                   std::to_string(look.picture != nullptr) + "/" +
+                                   std::to_string(look.picture_alignment) + " height " +
+                                   std::to_string(grid.RowHeight(r)));
+                }
+            return seen;
+        }
+    } at_once, one_by_one;
+    at_once.control.Rows(41);
+    for (int n = 5; n <= 41; ++n) one_by_one.control.Rows(n);
+    EXPECT_EQ(at_once.Seen(), one_by_one.Seen());
+    EXPECT_EQ(Internals_Of(at_once.control).GridEditor().TextMatrix(40, 0), "40");
+    EXPECT_EQ(at_once.control.Cell_Text(1, 1), "kept");
+}
 
 }  // namespace
 }  // namespace vekgrid::testing

@@ -94,13 +94,18 @@ void vekGRID::Rows(std::int32_t n) {
                 GridEditor_EnterCell();
                 Hide_Editors();
             } else {
-                // Each new row is formatted as it comes; the fixed column's look, which every
-                // new row's formatting gives rows 0 down to it, is given once at the end.
-                while (grid_.Rows() < n) {
-                    grid_.Rows(grid_.Rows() + 1);
-                    Format_Row(grid_.Rows() - 1, grid_.Rows() - 1);
-                }
-                Format_Row(grid_.Rows() - 1, 0);
+                // The new rows get what formatting each as it comes gives it (its row colour,
+                // cell looks, label and number) in one pass over them; the fixed column's look,
+                // which every new row's formatting gives rows 0 down to it, and the last row's
+                // own formatting are given at the end, as row by row.
+                const int old = grid_.Rows();
+                grid_.Rows(n);
+                Host_Grid::Cell_Style labels;
+                labels.alignment = Align::Left;
+                labels.bold = true;
+                labels.back = Colors::Header;
+                Format_Data_Rows(old, n - 1, true, false, labels, false);
+                Format_Row(n - 1, 0);
             }
         } else {
             grid_.Rows(n);

@@ -544,9 +544,12 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Form_Closing();
     // Row formatting over a range, one fill per column where every cell gets the same.
     void Format_All_Rows(std::int32_t& Renumber);
-    // labels: the style of column 0 over the same rows, done in the same pass.
+    // labels: the style of column 0 over the same rows, done in the same pass. boxes_left:
+    // check-box cells align left rather than as their column says (a new row's formatting
+    // gives them their column's alignment).
     void Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures,
-                          const std::optional<Host_Grid::Cell_Style>& labels = std::nullopt);
+                          const std::optional<Host_Grid::Cell_Style>& labels = std::nullopt,
+                          bool boxes_left = true);
     void Band_Visible_Rows();
     // After rows were shown or hidden: the open editor follows its cell, or goes when the
     // cell's row is hidden.

@@ -17,7 +17,8 @@ Color As_Color(const Variant& v) {
 // Data rows first..last as their columns want them: banding, plain font and each column's
 // alignment and colours go in as one styled pass; only check-box pictures follow the texts.
 void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_pictures,
-                               const std::optional<Host_Grid::Cell_Style>& labels) {
+                               const std::optional<Host_Grid::Cell_Style>& labels,
+                               bool boxes_left) {
     const int cols = grid_.Cols();
     if (first > last || (cols < 2 && !labels)) return;
     const bool was_updating = updating_grid_;
@@ -35,7 +36,7 @@ void vekGRID::Format_Data_Rows(int first, int last, bool renumber, bool centre_p
         style.fore = grey ? Colors::Grey_Text : Colors::Black;
         if (kind != CheckBox) continue;
         check_boxes.push_back(c);
-        style.alignment = Align::Left;
+        if (boxes_left) style.alignment = Align::Left;
         if (centre_pictures) style.picture_alignment = Align::Center;
     }
     even = odd;
