@@ -184,6 +184,17 @@ TEST(Rows_Growth, ManyRowsAtOnceLookAsRowsAddedOneByOne) {
     EXPECT_EQ(at_once.Seen(), one_by_one.Seen());
     EXPECT_EQ(Internals_Of(at_once.control).GridEditor().TextMatrix(40, 0), "40");
     EXPECT_EQ(at_once.control.Cell_Text(1, 1), "kept");
+
+    // A column added to the grown grid takes the row colours by parity, like its neighbours.
+    at_once.control.Row_Color_Even(Variant(std::int32_t{0x00E0E0}));
+    vekColumn added;
+    at_once.control.Add_Column(added);
+    const Host_Grid& grid = Internals_Of(at_once.control).GridEditor();
+    const int last = grid.Cols() - 1;
+    for (int r = 1; r < grid.Rows(); ++r)
+        ASSERT_EQ(grid.Look(r, last).back,
+                  static_cast<Color>(r % 2 ? at_once.control.Row_Color_Odd().To_Long() : 0x00E0E0))
+            << "row " << r;
 }
 
 }  // namespace

@@ -118,16 +118,12 @@ void vekGRID::Store_Column_Attributes(int j, const vekColumn& c, bool edit) {
 
 void vekGRID::Band_Column(int j) {
     if (grid_.Rows() < 2) return;
-    grid_.FillStyle(1);
-    Select(1, j, grid_.Rows() - 1, j);
-    grid_.CellBackColor(As_Color(row_color_odd_));
-    const Color even = As_Color(row_color_even_);
-    for (int r = 2; r <= grid_.Rows() - 1; r += 2) {
-        grid_.Row(r);
-        grid_.RowSel(r);
-        grid_.CellBackColor(even);
-    }
-    grid_.FillStyle(0);
+    // Odd rows take the odd colour, even rows the even one: one banded style over the column,
+    // not a selection and fill per even row.
+    Host_Grid::Cell_Style odd, even;
+    odd.back = As_Color(row_color_odd_);
+    even.back = As_Color(row_color_even_);
+    grid_.Style_Rows(1, grid_.Rows() - 1, j, {odd}, {even});
 }
 
 void vekGRID::Style_Header(int j) {
