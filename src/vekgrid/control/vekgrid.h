@@ -577,6 +577,8 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     void Draw_Grid_Lines();
     // Commits the text editor into the current cell the way leaving it does, quietly.
     void Commit_Text(int row, int col, const std::string& text);
+    // The same with the column's formula settings already looked up (many-cell writes).
+    void Commit_Text(int row, int col, const std::string& text, bool formula, bool variables);
     // Lays the active editor over the current cell again.
     void Place_Active_Editor();
 
@@ -765,9 +767,16 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
     // Selection, clipboard, fill and undo keys; true when the key was taken.
     bool Sheet_Key(std::int16_t& KeyCode, std::int16_t Shift);
     void Extend_Selection(int key, bool to_edge);
+    // What a many-cell write needs of a column, looked up once rather than per cell.
+    struct Column_Facts {
+        std::int32_t editor;
+        bool read_only, formula, variables;
+    };
+    std::vector<Column_Facts> Facts_Of_Columns(int first, int last) const;
     // Puts a user's text into a data cell unless the cell takes none (see Paste_Text); a cell
     // that changed goes into changes with its old and new entries.
-    bool Put_User_Text(int row, int col, const std::string& text, Cell_Changes& changes);
+    bool Put_User_Text(int row, int col, const std::string& text, const Column_Facts& column,
+                       Cell_Changes& changes);
     // After cells were written under the editor: it shows them, and the changes are raised.
     void Finish_Cell_Writes(const Cell_Changes& changes, const std::vector<int>& progress_columns);
     void Commit_Open_Editor();

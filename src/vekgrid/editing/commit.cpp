@@ -22,8 +22,10 @@ std::string vekGRID::Typed_Text() const {
 }
 
 void vekGRID::Commit_Text(int r, int k, const std::string& t) {
-    const bool formula = Column_Flag(Col_Attr::Formula, k);
-    const bool variables = Column_Flag(Col_Attr::Variables, k);
+    Commit_Text(r, k, t, Column_Flag(Col_Attr::Formula, k), Column_Flag(Col_Attr::Variables, k));
+}
+
+void vekGRID::Commit_Text(int r, int k, const std::string& t, bool formula, bool variables) {
     // The cell takes its text first and the store the entry after it: the same end state as
     // entry first, but a plain text never makes the store keep a copy only to drop it again.
     Ignore_Errors([&] {

@@ -14,6 +14,11 @@ namespace vekgrid {
 
 namespace {
 
+// Progress columns written to are redrawn once each at the end.
+void Note_Once(std::vector<int>& columns, int col) {
+    if (std::find(columns.begin(), columns.end(), col) == columns.end()) columns.push_back(col);
+}
+
 bool Breaks_Field(char ch) {
     return ch == '\t' || ch == '\r' || ch == '\n';
 }
@@ -283,9 +288,18 @@ void vekGRID::Set_Check_Image(int row, int col) {
     updating_grid_ = was_updating;
 }
 
-bool vekGRID::Put_User_Text(int row, int col, const std::string& text, Cell_Changes& changes) {
-    const std::int32_t kind = Column_Editor(col);
-    if (kind == Divider || Column_Flag(Col_Attr::Read_Only, col) || Blocked(row, col)) return false;
+std::vector<vekGRID::Column_Facts> vekGRID::Facts_Of_Columns(int first, int last) const {
+    std::vector<Column_Facts> facts;
+    for (int c = first; c <= last; ++c)
+        facts.push_back({Column_Editor(c), Column_Flag(Col_Attr::Read_Only, c),
+                         Column_Flag(Col_Attr::Formula, c), Column_Flag(Col_Attr::Variables, c)});
+    return facts;
+}
+
+bool vekGRID::Put_User_Text(int row, int col, const std::string& text, const Column_Facts& column,
+                            Cell_Changes& changes) {
+    const std::int32_t kind = column.editor;
+    if (kind == Divider || column.read_only || Blocked(row, col)) return false;
     std::string check;
     if (kind == CheckBox) {
         if (text == "1" || text == "True" || text == "TRUE" || text == "true")
@@ -306,7 +320,7 @@ bool vekGRID::Put_User_Text(int row, int col, const std::string& text, Cell_Chan
     changes.Begin(row, col, typed(), grid_.TextMatrix(row, col));
     switch (kind) {
         case TextBox:
-            Commit_Text(row, col, entry);
+            Commit_Text(row, col, entry, column.formula, column.variables);
             break;
         case CheckBox:
             grid_.TextMatrix(row, col, entry);
@@ -370,6 +384,7 @@ void vekGRID::Paste_Text(const std::string& text) {
     Cell_Changes changes;
     changes.Reserve(static_cast<size_t>(std::max(last - top + 1, 0)) * rows.Fields(0));
     std::vector<int> progress_columns;
+    const auto facts = Facts_Of_Columns(left, grid_.Cols() - 1);
     int right = left;
     std::string field;
     for (int r = top; r <= last; ++r) {
@@ -380,12 +395,8 @@ void vekGRID::Paste_Text(const std::string& text) {
             right = std::max(right, c);
             bool changed = false;
             field.assign(rows.Field(row, j));
-            Ignore_Errors([&] { changed = Put_User_Text(r, c, field, changes); });
-            if (!changed) continue;
-            if (Column_Editor(c) == ProgressBar &&
-                std::find(progress_columns.begin(), progress_columns.end(), c) ==
-                    progress_columns.end())
-                progress_columns.push_back(c);
+            Ignore_Errors([&] { changed = Put_User_Text(r, c, field, facts[j], changes); });
+            if (changed && facts[j].editor == ProgressBar) Note_Once(progress_columns, c);
         }
     }
     // The pasted cells become the range, as in a spreadsheet.
@@ -406,16 +417,14 @@ void vekGRID::Clear_Selection() {
     Commit_Open_Editor();
     Cell_Changes changes;
     std::vector<int> progress_columns;
+    const auto facts = Facts_Of_Columns(r.Left_Col, r.Right_Col);
     for (int row = r.Top_Row; row <= r.Bottom_Row; ++row)
         for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            const Column_Facts& column = facts[static_cast<size_t>(col - r.Left_Col)];
             bool changed = false;
-            const std::string empty = Column_Editor(col) == CheckBox ? "0" : "";
-            Ignore_Errors([&] { changed = Put_User_Text(row, col, empty, changes); });
-            if (!changed) continue;
-            if (Column_Editor(col) == ProgressBar &&
-                std::find(progress_columns.begin(), progress_columns.end(), col) ==
-                    progress_columns.end())
-                progress_columns.push_back(col);
+            const std::string empty = column.editor == CheckBox ? "0" : "";
+            Ignore_Errors([&] { changed = Put_User_Text(row, col, empty, column, changes); });
+            if (changed && column.editor == ProgressBar) Note_Once(progress_columns, col);
         }
     Finish_Cell_Writes(changes, progress_columns);
 }
@@ -440,18 +449,13 @@ void vekGRID::Fill_Down() {
     }
     Cell_Changes changes;
     std::vector<int> progress_columns;
+    const auto facts = Facts_Of_Columns(r.Left_Col, r.Right_Col);
     for (int row = r.Top_Row + 1; row <= r.Bottom_Row; ++row)
         for (int col = r.Left_Col; col <= r.Right_Col; ++col) {
+            const auto k = static_cast<size_t>(col - r.Left_Col);
             bool changed = false;
-            Ignore_Errors([&] {
-                changed =
-                    Put_User_Text(row, col, top[static_cast<size_t>(col - r.Left_Col)], changes);
-            });
-            if (!changed) continue;
-            if (Column_Editor(col) == ProgressBar &&
-                std::find(progress_columns.begin(), progress_columns.end(), col) ==
-                    progress_columns.end())
-                progress_columns.push_back(col);
+            Ignore_Errors([&] { changed = Put_User_Text(row, col, top[k], facts[k], changes); });
+            if (changed && facts[k].editor == ProgressBar) Note_Once(progress_columns, col);
         }
     Finish_Cell_Writes(changes, progress_columns);
 }

@@ -875,8 +875,8 @@ void Host_Grid::Sort(int kind, bool renumbering) {
     const bool numeric = kind >= Sort_Kind::Numeric_Ascending;
     const bool descending =
         kind == Sort_Kind::Generic_Descending || kind == Sort_Kind::Numeric_Descending;
-    std::vector<int> from = numeric ? Numeric_Order(first, last, descending)
-                                    : Generic_Order(first, last, descending);
+    std::vector<int> from =
+        numeric ? Numeric_Order(first, last, descending) : Generic_Order(first, last, descending);
     if (from.empty()) return;  // already in order
     // Labels numbered top to bottom read the same once renumbered: they need not travel.
     const bool labels_stay = renumbering && col_ != 0 && Numbered_Through(first, last);
@@ -918,9 +918,8 @@ std::vector<int> Host_Grid::Numeric_Order(int first, int last, bool descending) 
     auto less = [descending](const Key& a, const Key& b) {
         return descending ? a.number > b.number : a.number < b.number;
     };
-    return Order_Of(keys, less, [](std::vector<Key>& k, auto by) {
-        std::stable_sort(k.begin(), k.end(), by);
-    });
+    return Order_Of(keys, less,
+                    [](std::vector<Key>& k, auto by) { std::stable_sort(k.begin(), k.end(), by); });
 }
 
 std::vector<int> Host_Grid::Generic_Order(int first, int last, bool descending) const {
@@ -1003,7 +1002,8 @@ void Host_Grid::Move_Rows(int first, const std::vector<int>& from, bool labels_s
     for (size_t i = 0; i < n; ++i) {
         cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
         row_height_[static_cast<size_t>(first) + i] = heights[i];
-        if (!labels.empty()) cells_[static_cast<size_t>(first) + i].cells[0].text = std::move(labels[i]);
+        if (!labels.empty())
+            cells_[static_cast<size_t>(first) + i].cells[0].text = std::move(labels[i]);
     }
     Invalidate_Rows_From(first);
     Styled_Rows_Permuted(first, static_cast<int>(first + n - 1));
