@@ -35,13 +35,13 @@ void vekGRID::Reformat_Grid() {
     });
     if (rows >= 2 && cols >= 2) {
         Ignore_Errors([&] {
-            Select(1, 1, rows - 1, cols - 1);
-            grid_.CellBackColor(As_Color(row_color_odd_));
-            const Color even = As_Color(row_color_even_);
-            for (int r = 2; r < rows; r += 2) {
-                Select(r, 1, r, cols - 1);
-                grid_.CellBackColor(even);
-            }
+            // Odd rows the odd colour, even rows the even one: one banded style over the data
+            // cells, not a selection and fill per even row.
+            Host_Grid::Cell_Style odd, even;
+            odd.back = As_Color(row_color_odd_);
+            even.back = As_Color(row_color_even_);
+            const auto width = static_cast<size_t>(cols - 1);
+            grid_.Style_Rows(1, rows - 1, 1, std::vector(width, odd), std::vector(width, even));
         });
     }
     Ignore_Errors([&] { grid_.FillStyle(0); });
