@@ -720,7 +720,7 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
                     f.has_back = true, f.back = *style.back,
                     f.back_banded = f.back_shown_banded = false;
                 if (style.fore) f.has_fore = true, f.fore = *style.fore, f.fore_banded = false;
-                if (!f.back_banded) f.back_even = 0;
+                if (!f.back_banded && !f.back_shown_banded) f.back_even = 0;
                 if (!f.fore_banded) f.fore_even = 0;
             }
             if (style.bold) f.bold = *style.bold;
