@@ -566,10 +566,19 @@ std::uint32_t Host_Grid::Intern_Layout(const std::vector<std::uint32_t>& formats
         layouts_.push_back(Layout{formats, hash, 0});
     } else {
         id = free_layouts_.back();
-        layouts_[id] = Layout{formats, hash, 0};
+        layouts_[id].formats.assign(formats.begin(), formats.end());
+        layouts_[id].hash = hash;
         free_layouts_.pop_back();
     }
-    layout_index_.emplace(hash, id);
+    if (spare_index_nodes_.empty()) {
+        layout_index_.emplace(hash, id);
+    } else {
+        auto node = std::move(spare_index_nodes_.back());
+        spare_index_nodes_.pop_back();
+        node.key() = hash;
+        node.mapped() = id;
+        layout_index_.insert(std::move(node));
+    }
     dead_layouts_.push_back(id);  // until a row takes it
     return id;
 }
@@ -596,10 +605,11 @@ void Host_Grid::Collect_Layouts() {
         auto [lo, hi] = layout_index_.equal_range(layout.hash);
         for (auto it = lo; it != hi; ++it)
             if (it->second == id) {
-                layout_index_.erase(it);
+                spare_index_nodes_.push_back(layout_index_.extract(it));
                 break;
             }
-        layout = Layout{};
+        layout.formats.clear();  // its room serves the next layout made in this slot
+        layout.hash = 0;
         free_layouts_.push_back(id);
     }
     dead_layouts_.clear();
@@ -611,6 +621,7 @@ std::vector<std::uint32_t> Host_Grid::Resize_Layouts(int n) {
     layout_index_.clear();
     free_layouts_.clear();
     dead_layouts_.clear();
+    spare_index_nodes_.clear();
     Intern_Layout(std::vector<std::uint32_t>(static_cast<size_t>(n), 0));
     std::vector<std::uint32_t> renumber(old.size(), 0);
     for (size_t id = 1; id < old.size(); ++id) {
@@ -655,7 +666,7 @@ void Host_Grid::Edit_Formats(Edit edit) {
     }
     Styled_Cells_Changed(r1, r2, c1, c2);
     Format_Cache cache, row_cache;
-    std::vector<std::uint32_t> formats;
+    std::vector<std::uint32_t>& formats = scratch_formats_;
     for (int r = r1; r <= r2; ++r) {
         Line& line = cells_[static_cast<size_t>(r)];
         const std::uint32_t layout = row_cache.Get(line.layout, [&] {
@@ -741,23 +752,44 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
     std::vector<std::uint32_t> formats;
     const bool by_parity = std::find(place_free.begin(), place_free.end(), 0) != place_free.end();
     if (known) {
+        // The span ends and holes cut the rows into runs in which the same columns need
+        // styling; each run restyles a row's layout once, not once per column.
+        std::vector<int> cuts{first, last + 1};
         for (int k = 0; k < n; ++k) {
-            Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+            const Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+            cuts.insert(cuts.end(), {span.first, span.last + 1});
+            for (int h : span.holes) cuts.insert(cuts.end(), {h, h + 1});
+        }
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        std::erase_if(cuts, [&](int r) { return r < first || r > last + 1; });
+        std::vector<size_t> ks;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const int a = cuts[i], b = cuts[i + 1];
+            ks.clear();
+            bool run_by_parity = false;
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+                const Styled_Span& span = styled_[static_cast<size_t>(c1) + k];
+                const bool styled =
+                    a >= span.first && a <= span.last &&
+                    std::find(span.holes.begin(), span.holes.end(), a) == span.holes.end();
+                if (styled) continue;
+                ks.push_back(k);
+                run_by_parity = run_by_parity || !place_free[k];
+            }
+            if (ks.empty()) continue;
             std::array<Format_Cache, 2> row_caches;
-            const auto c = static_cast<size_t>(c1 + k);
-            auto style_row = [&](int r) {
+            for (int r = a; r < b; ++r) {
                 Line& line = cells_[static_cast<size_t>(r)];
-                const size_t parity = place_free[static_cast<size_t>(k)] ? 0 : r % 2;
+                const size_t parity = run_by_parity ? static_cast<size_t>(r % 2) : 0;
                 Set_Layout(line, row_caches[parity].Get(line.layout, [&] {
                     formats = Formats_Of(line);
-                    formats[c] = restyle(formats[c], r, static_cast<size_t>(k));
+                    for (size_t k : ks)
+                        formats[static_cast<size_t>(c1) + k] =
+                            restyle(formats[static_cast<size_t>(c1) + k], r, k);
                     return Intern_Layout(formats);
                 }));
-            };
-            for (int r = first; r <= std::min(last, span.first - 1); ++r) style_row(r);
-            for (int r = std::max(first, span.last + 1); r <= last; ++r) style_row(r);
-            for (int h : span.holes)
-                if (h >= first && h <= last && h >= span.first && h <= span.last) style_row(h);
+            }
         }
     } else {
         std::array<Format_Cache, 2> row_caches;
@@ -1451,7 +1483,9 @@ size_t Host_Grid::Memory_Bytes() const {
     }
     bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
     bytes += layouts_.capacity() * sizeof(Layout) + layout_index_.size() * 32 +
-             (free_layouts_.capacity() + dead_layouts_.capacity()) * sizeof(std::uint32_t);
+             (free_layouts_.capacity() + dead_layouts_.capacity() + scratch_formats_.capacity()) *
+                 sizeof(std::uint32_t) +
+             spare_index_nodes_.capacity() * (sizeof(spare_index_nodes_[0]) + 32);
     for (const auto& layout : layouts_) bytes += layout.formats.capacity() * sizeof(std::uint32_t);
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);

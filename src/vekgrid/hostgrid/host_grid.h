@@ -491,7 +491,11 @@ class VEKGRID_EXPORT Host_Grid {
     std::unordered_multimap<size_t, std::uint32_t> layout_index_;  // hash -> layout
     std::vector<std::uint32_t> free_layouts_;                      // slots to reuse
     std::vector<std::uint32_t> dead_layouts_;  // reached no rows; freed by Collect_Layouts
-    std::vector<Picture> pictures_;            // interned; formats refer by index + 1, 0 = none
+    // Index entries and a format list kept for reuse, so editing one row's look allocates
+    // nothing once the grid has warmed up.
+    std::vector<decltype(layout_index_)::node_type> spare_index_nodes_;
+    std::vector<std::uint32_t> scratch_formats_;
+    std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
     std::unordered_map<const Image*, std::uint32_t> picture_index_;
     long long total_row_height_ = 0;
     // Prefix sums of row heights, row_end_[r] = heights of rows 0..r. Filled on demand and cut
