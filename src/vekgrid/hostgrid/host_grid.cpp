@@ -555,11 +555,56 @@ std::int32_t Host_Grid::Intern_Font_Name(const std::string& name) {
     return static_cast<std::int32_t>(font_names_.size() - 1);
 }
 
+std::uint32_t Host_Grid::Find_Layout(const std::vector<std::uint32_t>& formats, size_t hash) const {
+    if (layout_slots_.empty()) return kNo_Layout;
+    const size_t mask = layout_slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t id = layout_slots_[i];
+        if (id == kNo_Layout) return kNo_Layout;
+        if (layouts_[id].hash == hash && layouts_[id].formats == formats) return id;
+    }
+}
+
+void Host_Grid::Index_Layout(std::uint32_t layout) {
+    if ((layouts_indexed_ + 1) * 2 > layout_slots_.size()) {
+        std::vector<std::uint32_t> old = std::move(layout_slots_);
+        layout_slots_.assign(std::max<size_t>(16, old.size() * 2), kNo_Layout);
+        const size_t mask = layout_slots_.size() - 1;
+        for (std::uint32_t id : old) {
+            if (id == kNo_Layout) continue;
+            size_t i = layouts_[id].hash & mask;
+            while (layout_slots_[i] != kNo_Layout) i = (i + 1) & mask;
+            layout_slots_[i] = id;
+        }
+    }
+    const size_t mask = layout_slots_.size() - 1;
+    size_t i = layouts_[layout].hash & mask;
+    while (layout_slots_[i] != kNo_Layout) i = (i + 1) & mask;
+    layout_slots_[i] = layout;
+    ++layouts_indexed_;
+}
+
+// Removes by shifting back the entries after it that would otherwise no longer be found.
+void Host_Grid::Unindex_Layout(std::uint32_t layout) {
+    const size_t mask = layout_slots_.size() - 1;
+    size_t i = layouts_[layout].hash & mask;
+    while (layout_slots_[i] != layout) i = (i + 1) & mask;
+    layout_slots_[i] = kNo_Layout;
+    for (size_t j = (i + 1) & mask; layout_slots_[j] != kNo_Layout; j = (j + 1) & mask) {
+        const size_t home = layouts_[layout_slots_[j]].hash & mask;
+        // The entry at j may move to the hole at i unless its home lies cyclically in (i, j].
+        const bool stays = i < j ? (home > i && home <= j) : (home > i || home <= j);
+        if (stays) continue;
+        layout_slots_[i] = layout_slots_[j];
+        layout_slots_[j] = kNo_Layout;
+        i = j;
+    }
+    --layouts_indexed_;
+}
+
 std::uint32_t Host_Grid::Intern_Layout(const std::vector<std::uint32_t>& formats) {
     const size_t hash = Hash_Formats(formats);
-    auto [lo, hi] = layout_index_.equal_range(hash);
-    for (auto it = lo; it != hi; ++it)
-        if (layouts_[it->second].formats == formats) return it->second;
+    if (const std::uint32_t found = Find_Layout(formats, hash); found != kNo_Layout) return found;
     std::uint32_t id;
     if (free_layouts_.empty()) {
         id = static_cast<std::uint32_t>(layouts_.size());
@@ -570,15 +615,7 @@ std::uint32_t Host_Grid::Intern_Layout(const std::vector<std::uint32_t>& formats
         layouts_[id].hash = hash;
         free_layouts_.pop_back();
     }
-    if (spare_index_nodes_.empty()) {
-        layout_index_.emplace(hash, id);
-    } else {
-        auto node = std::move(spare_index_nodes_.back());
-        spare_index_nodes_.pop_back();
-        node.key() = hash;
-        node.mapped() = id;
-        layout_index_.insert(std::move(node));
-    }
+    Index_Layout(id);
     dead_layouts_.push_back(id);  // until a row takes it
     return id;
 }
@@ -602,12 +639,7 @@ void Host_Grid::Collect_Layouts() {
     for (std::uint32_t id : dead_layouts_) {
         Layout& layout = layouts_[id];
         if (id == 0 || layout.rows != 0) continue;
-        auto [lo, hi] = layout_index_.equal_range(layout.hash);
-        for (auto it = lo; it != hi; ++it)
-            if (it->second == id) {
-                spare_index_nodes_.push_back(layout_index_.extract(it));
-                break;
-            }
+        Unindex_Layout(id);
         layout.formats.clear();  // its room serves the next layout made in this slot
         layout.hash = 0;
         free_layouts_.push_back(id);
@@ -618,10 +650,10 @@ void Host_Grid::Collect_Layouts() {
 std::vector<std::uint32_t> Host_Grid::Resize_Layouts(int n) {
     std::vector<Layout> old = std::move(layouts_);
     layouts_.clear();
-    layout_index_.clear();
+    layout_slots_.clear();
+    layouts_indexed_ = 0;
     free_layouts_.clear();
     dead_layouts_.clear();
-    spare_index_nodes_.clear();
     Intern_Layout(std::vector<std::uint32_t>(static_cast<size_t>(n), 0));
     std::vector<std::uint32_t> renumber(old.size(), 0);
     for (size_t id = 1; id < old.size(); ++id) {
@@ -1482,10 +1514,10 @@ size_t Host_Grid::Memory_Bytes() const {
             for (const auto& e : *line.sources) bytes += sizeof(Source_Entry) + e.text.capacity();
     }
     bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
-    bytes += layouts_.capacity() * sizeof(Layout) + layout_index_.size() * 32 +
+    bytes += layouts_.capacity() * sizeof(Layout) +
+             layout_slots_.capacity() * sizeof(std::uint32_t) +
              (free_layouts_.capacity() + dead_layouts_.capacity() + scratch_formats_.capacity()) *
-                 sizeof(std::uint32_t) +
-             spare_index_nodes_.capacity() * (sizeof(spare_index_nodes_[0]) + 32);
+                 sizeof(std::uint32_t);
     for (const auto& layout : layouts_) bytes += layout.formats.capacity() * sizeof(std::uint32_t);
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);

@@ -412,6 +412,9 @@ class VEKGRID_EXPORT Host_Grid {
     void Edit_Formats(Edit edit);
     std::uint32_t Intern(const Format& format);
     std::uint32_t Intern_Layout(const std::vector<std::uint32_t>& formats);
+    std::uint32_t Find_Layout(const std::vector<std::uint32_t>& formats, size_t hash) const;
+    void Index_Layout(std::uint32_t layout);
+    void Unindex_Layout(std::uint32_t layout);
     // Gives a row another layout, keeping the counts of both.
     void Set_Layout(Line& line, std::uint32_t layout);
     void Release_Layout(std::uint32_t layout);
@@ -488,12 +491,13 @@ class VEKGRID_EXPORT Host_Grid {
     std::vector<Format> formats_;
     std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;
     std::vector<Layout> layouts_;
-    std::unordered_multimap<size_t, std::uint32_t> layout_index_;  // hash -> layout
-    std::vector<std::uint32_t> free_layouts_;                      // slots to reuse
+    // Layout ids by hash, open addressing with linear probing: kNo_Layout where empty.
+    static constexpr std::uint32_t kNo_Layout = 0xFFFFFFFF;
+    std::vector<std::uint32_t> layout_slots_;
+    size_t layouts_indexed_ = 0;
+    std::vector<std::uint32_t> free_layouts_;  // slots to reuse
     std::vector<std::uint32_t> dead_layouts_;  // reached no rows; freed by Collect_Layouts
-    // Index entries and a format list kept for reuse, so editing one row's look allocates
-    // nothing once the grid has warmed up.
-    std::vector<decltype(layout_index_)::node_type> spare_index_nodes_;
+    // Kept for reuse, so editing one row's look allocates nothing once the grid has warmed up.
     std::vector<std::uint32_t> scratch_formats_;
     std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
     std::unordered_map<const Image*, std::uint32_t> picture_index_;
