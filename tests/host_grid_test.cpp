@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -334,6 +336,230 @@ TEST(Host_Grid_Fill, ClearEmptiesTextsButKeepsFormats) {
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) EXPECT_EQ(grid.TextMatrix(r, c), "");
     EXPECT_EQ(grid.Look(1, 1).back, 0xABCDEFu);
+}
+
+// Random style edits, banding, hidden rows, row inserts, deletes, moves and column changes,
+// checked after every step against a plain model that keeps each cell's look by itself. Rows
+// share and drop looks all the time here, so the shared per-row format lists are reused too.
+TEST(Host_Grid_Fill, RandomEditsAndRowMovesKeepEveryCellsLookAsAPerCellModel) {
+    // back: 0 unset, 1 fixed (odd), 2 by the row's parity, 3 by its place among shown rows
+    struct Cell_Model {
+        int back = 0;
+        Color back_odd = 0, back_even = 0;
+        bool fore = false;
+        Color fore_odd = 0, fore_even = 0;
+        int bold = -1;
+        int alignment = Align::General;
+    };
+    struct Row_Model {
+        int key;
+        bool shown = true;
+        std::vector<Cell_Model> cells;
+    };
+    const Color palette[] = {0x111111, 0x222222, 0x333333};
+    const int aligns[] = {Align::Left, Align::Center, Align::Right};
+    std::mt19937 rng(20261207);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 12; ++round) {
+        Host_Grid grid;
+        int cols = 4;
+        grid.Cols(cols);
+        grid.Rows(1);
+        std::vector<Row_Model> rows{{0, true, std::vector<Cell_Model>(4)}};
+        int next_key = 1;
+        auto add_row = [&](int index) {
+            grid.AddItem("\t" + std::to_string(next_key), index);
+            rows.insert(rows.begin() + index,
+                        Row_Model{next_key++, true, std::vector<Cell_Model>(cols)});
+        };
+        for (int i = 0; i < 12; ++i) add_row(grid.Rows());
+        auto ordinal = [&](int r) {
+            int n = 0;
+            for (int i = 1; i <= r; ++i) n += rows[static_cast<size_t>(i)].shown;
+            return n;
+        };
+        std::vector<Host_Grid::Cell_Style> last_odd, last_even;
+        int last_c1 = 1;
+        for (int step = 0; step < 300; ++step) {
+            const int n_rows = grid.Rows();
+            const int op = pick(0, 9);
+            if (op <= 1) {  // a format put over a selection
+                const int r1 = pick(0, n_rows - 1), r2 = pick(0, n_rows - 1);
+                const int c1 = pick(0, cols - 1), c2 = pick(0, cols - 1);
+                grid.FillStyle(1);
+                Select(grid, r1, c1, r2, c2);
+                const int what = pick(0, 3);
+                const Color color = palette[pick(0, 2)];
+                const bool bold = pick(0, 1) == 1;
+                const int alignment = aligns[pick(0, 2)];
+                if (what == 0) grid.CellBackColor(color);
+                if (what == 1) grid.CellForeColor(color);
+                if (what == 2) grid.CellFontBold(bold);
+                if (what == 3) grid.CellAlignment(alignment);
+                for (int r = std::min(r1, r2); r <= std::max(r1, r2); ++r)
+                    for (int c = std::min(c1, c2); c <= std::max(c1, c2); ++c) {
+                        Cell_Model& m = rows[static_cast<size_t>(r)].cells[static_cast<size_t>(c)];
+                        if (what == 0) m.back = 1, m.back_odd = color;
+                        if (what == 1) m.fore = true, m.fore_odd = m.fore_even = color;
+                        if (what == 2) m.bold = bold;
+                        if (what == 3) m.alignment = alignment;
+                    }
+            } else if (op <= 3) {  // styling rows by parity, often as the last time
+                const int first = pick(1, n_rows - 1), last = pick(first, n_rows - 1);
+                if (last_odd.empty() || last_c1 + static_cast<int>(last_odd.size()) > cols ||
+                    pick(0, 1) == 0) {
+                    last_c1 = pick(0, cols - 1);
+                    const int n = pick(1, cols - last_c1);
+                    last_odd.assign(static_cast<size_t>(n), {});
+                    last_even.assign(static_cast<size_t>(n), {});
+                    for (int k = 0; k < n; ++k) {
+                        for (auto* style : {&last_odd[static_cast<size_t>(k)],
+                                            &last_even[static_cast<size_t>(k)]}) {
+                            if (pick(0, 2) == 0) style->back = palette[pick(0, 2)];
+                            if (pick(0, 2) == 0) style->fore = palette[pick(0, 2)];
+                            if (pick(0, 3) == 0) style->bold = pick(0, 1) == 1;
+                            if (pick(0, 3) == 0) style->alignment = aligns[pick(0, 2)];
+                        }
+                        if (pick(0, 1) == 0) {  // the same but the colours: banded by parity
+                            auto& even = last_even[static_cast<size_t>(k)];
+                            even = last_odd[static_cast<size_t>(k)];
+                            if (even.back) even.back = palette[pick(0, 2)];
+                        }
+                    }
+                }
+                grid.Style_Rows(first, last, last_c1, last_odd, last_even);
+                for (int r = first; r <= last; ++r)
+                    for (size_t k = 0; k < last_odd.size(); ++k) {
+                        const auto &o = last_odd[k], &e = last_even[k];
+                        const auto& style = r % 2 ? o : e;
+                        Cell_Model& m =
+                            rows[static_cast<size_t>(r)].cells[static_cast<size_t>(last_c1) + k];
+                        if (style.alignment) m.alignment = *style.alignment;
+                        if (style.bold) m.bold = *style.bold;
+                        const bool place_free = o.alignment == e.alignment && o.bold == e.bold &&
+                                                o.picture_alignment == e.picture_alignment &&
+                                                o.back.has_value() == e.back.has_value() &&
+                                                o.fore.has_value() == e.fore.has_value();
+                        if (place_free) {
+                            if (o.back) m.back = 2, m.back_odd = *o.back, m.back_even = *e.back;
+                            if (o.fore) m.fore = true, m.fore_odd = *o.fore, m.fore_even = *e.fore;
+                        } else {
+                            if (style.back) m.back = 1, m.back_odd = *style.back;
+                            if (style.fore) m.fore = true, m.fore_odd = m.fore_even = *style.fore;
+                        }
+                    }
+            } else if (op == 4) {  // banding the shown rows
+                const int first = pick(0, 1) ? 1 : pick(1, n_rows - 1);
+                const int c1 = pick(0, cols - 1), c2 = pick(c1, cols - 1);
+                const Color odd = palette[pick(0, 2)], even = palette[pick(0, 2)];
+                grid.Band_Shown_Rows(first, c1, c2, odd, even);
+                bool next_odd = true;
+                for (int r = first; r < n_rows; ++r) {
+                    Row_Model& row = rows[static_cast<size_t>(r)];
+                    if (!row.shown) continue;
+                    for (int c = c1; c <= c2; ++c) {
+                        Cell_Model& m = row.cells[static_cast<size_t>(c)];
+                        if (first == 1) {
+                            m.back = 3, m.back_odd = odd, m.back_even = even;
+                        } else {
+                            m.back = 1, m.back_odd = next_odd ? odd : even;
+                        }
+                    }
+                    next_odd = !next_odd;
+                }
+            } else if (op == 5) {  // hiding a row keeps the colour it showed with
+                const int r = pick(1, n_rows - 1);
+                Row_Model& row = rows[static_cast<size_t>(r)];
+                const bool hide = row.shown && pick(0, 2) != 0;
+                if (hide) {
+                    const int at = ordinal(r);
+                    for (Cell_Model& m : row.cells)
+                        if (m.back == 3) m.back = 1, m.back_odd = at % 2 ? m.back_odd : m.back_even;
+                }
+                grid.RowHeight(r, hide ? 0 : -1);
+                row.shown = !hide;
+            } else if (op == 6) {
+                add_row(pick(1, n_rows));
+            } else if (op == 7 && n_rows > 3) {
+                const int r = pick(1, n_rows - 1);
+                grid.RemoveItem(r);
+                rows.erase(rows.begin() + r);
+            } else if (op == 8) {  // rows trade places, by a permutation or by a sort
+                if (pick(0, 1)) {
+                    const int first = pick(1, n_rows - 1), last = pick(first, n_rows - 1);
+                    std::vector<int> from(static_cast<size_t>(last - first + 1));
+                    std::iota(from.begin(), from.end(), first);
+                    std::shuffle(from.begin(), from.end(), rng);
+                    grid.Permute_Rows(first, from);
+                    std::vector<Row_Model> moved;
+                    for (int f : from) moved.push_back(rows[static_cast<size_t>(f)]);
+                    std::copy(moved.begin(), moved.end(), rows.begin() + first);
+                } else {
+                    grid.FillStyle(0);
+                    Select(grid, 1, 1, n_rows - 1, 1);
+                    const bool down = pick(0, 1);
+                    grid.Sort(down ? Sort_Kind::Numeric_Descending : Sort_Kind::Numeric_Ascending);
+                    std::sort(rows.begin() + 1, rows.end(), [&](const auto& a, const auto& b) {
+                        return down ? a.key > b.key : a.key < b.key;
+                    });
+                }
+            } else if (op == 9) {
+                cols = pick(3, 6);
+                grid.Cols(cols);
+                for (Row_Model& row : rows) row.cells.resize(static_cast<size_t>(cols));
+            }
+            ASSERT_EQ(grid.Rows(), static_cast<int>(rows.size()));
+            for (int r = 0; r < grid.Rows(); ++r) {
+                ASSERT_EQ(grid.TextMatrix(r, 1),
+                          r ? std::to_string(rows[static_cast<size_t>(r)].key) : "");
+                for (int c = 0; c < cols; ++c) {
+                    const Cell_Model& m =
+                        rows[static_cast<size_t>(r)].cells[static_cast<size_t>(c)];
+                    const auto look = grid.Look(r, c);
+                    const bool odd_place = m.back == 3 ? ordinal(r) % 2 == 1 : r % 2 == 1;
+                    const Color back =
+                        m.back == 0 ? (r < 1 || c < 1 ? grid.BackColorFixed() : grid.BackColor())
+                        : m.back == 1 || odd_place ? m.back_odd
+                                                   : m.back_even;
+                    const Color fore = !m.fore ? grid.ForeColor()
+                                       : r % 2 ? m.fore_odd
+                                               : m.fore_even;
+                    ASSERT_EQ(look.back, back)
+                        << "round " << round << " step " << step << " cell " << r << "," << c;
+                    ASSERT_EQ(look.fore, fore)
+                        << "round " << round << " step " << step << " cell " << r << "," << c;
+                    ASSERT_EQ(look.font.bold, m.bold == 1) << "round " << round << " step " << step;
+                    if (m.alignment != Align::General) {
+                        ASSERT_EQ(look.alignment, m.alignment);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A row whose cells keep changing looks does not leave a trail of looks no row uses.
+TEST(Host_Grid_Fill, RestylingOneRowOverAndOverKeepsMemoryFlat) {
+    Host_Grid grid;
+    grid.Rows(3);
+    grid.Cols(9);
+    std::mt19937 rng(7);
+    const Color palette[] = {0x111111, 0x222222, 0x333333};
+    auto restyle = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            grid.Row(1 + static_cast<int>(rng() % 2));
+            grid.Col(1 + static_cast<int>(rng() % 8));
+            grid.CellBackColor(palette[rng() % 3]);
+        }
+    };
+    restyle(2000);
+    const size_t early = grid.Memory_Bytes();
+    restyle(20000);  // thousands of looks are within reach; two rows hold two at a time
+    EXPECT_LE(grid.Memory_Bytes(), early + 256);
+    grid.Row(1);
+    grid.Col(2);
+    grid.CellBackColor(0xABCDEF);
+    EXPECT_EQ(grid.Look(1, 2).back, 0xABCDEFu);
 }
 
 // --- sort ----------------------------------------------------------------------------------

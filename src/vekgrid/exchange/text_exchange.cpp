@@ -1,4 +1,7 @@
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -312,6 +315,13 @@ void vekGRID::Load_Text(const std::string& path, std::int16_t left, bool csv) {
         Line_Reader reader(body, delimiter);
         Load_Records(reader, records, header, left);
     }
+    // A text this size is often cut from memory an earlier grid gave back, inside the heap
+    // rather than mapped on its own; freed there, it would stay resident beside the grid it
+    // filled. Handing the free pages back keeps what a load leaves behind to the grid itself.
+    std::string().swap(text);
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 void vekGRID::Load_Single_Array(const Variant& LoadArray, std::int16_t& Num_Left_Align_Columns) {

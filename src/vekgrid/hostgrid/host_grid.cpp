@@ -76,9 +76,18 @@ size_t Host_Grid::Format_Hash::operator()(const Format& f) const noexcept {
     return h;
 }
 
+namespace {
+size_t Hash_Formats(const std::vector<std::uint32_t>& formats) {
+    size_t h = formats.size();
+    for (std::uint32_t f : formats) h ^= f + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+}  // namespace
+
 Host_Grid::Host_Grid() {
     formats_.push_back(Format{});
     format_index_.emplace(formats_[0], 0);
+    Intern_Layout({});  // layout 0: every cell in the default format
     Cols(2);
     Rows(2);
     FixedCols(1);
@@ -141,8 +150,12 @@ void Host_Grid::Rows(int n) {
     if (hooks_)
         for (int r = old - 1; r >= n && r >= 1; --r) hooks_->Row_Removing(r);
     if (n < old) {
-        for (int r = n; r < old; ++r) total_row_height_ -= row_height_[static_cast<size_t>(r)];
+        for (int r = n; r < old; ++r) {
+            total_row_height_ -= row_height_[static_cast<size_t>(r)];
+            Release_Layout(cells_[static_cast<size_t>(r)].layout);
+        }
         cells_.resize(static_cast<size_t>(n));
+        Collect_Layouts();
         row_height_.resize(static_cast<size_t>(n));
         Cut_Numbering(n, old - 1);
         for (auto& span : styled_) {
@@ -176,10 +189,12 @@ void Host_Grid::Cols(int n) {
     // grid that has data): growth is geometric, so adding k columns moves each row O(log k)
     // times, not k times.
     const auto width = static_cast<size_t>(n);
+    const std::vector<std::uint32_t> renumber = Resize_Layouts(n);
     for (auto& row : cells_) {
         auto& line = row.cells;
         if (width > line.capacity()) line.reserve(std::max(width, line.capacity() * 2));
         line.resize(width);
+        row.layout = renumber[row.layout];
         if (row.sources && n < cols_)
             std::erase_if(*row.sources, [n](const Source_Entry& e) { return e.col >= n; });
     }
@@ -280,7 +295,7 @@ void Host_Grid::Hear_Text(const Line& line, int row, int col, const std::string&
 const std::string& Host_Grid::TextMatrix(int row, int col) const {
     Check_Cell(row, col);
     if (col == 0 && !numbered_.empty()) Materialise_Label(row);
-    return cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
+    return cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)];
 }
 
 void Host_Grid::TextMatrix(int row, int col, std::string text) {
@@ -288,7 +303,7 @@ void Host_Grid::TextMatrix(int row, int col, std::string text) {
     if (col == 0) Label_Writing(row);
     Line& line = cells_[static_cast<size_t>(row)];
     if (hooks_) Hear_Text(line, row, col, text);
-    line.cells[static_cast<size_t>(col)].text = std::move(text);
+    line.cells[static_cast<size_t>(col)] = std::move(text);
     if (line.sources) Source_Follows_Text(line, col);
     Changed();
 }
@@ -296,7 +311,7 @@ void Host_Grid::TextMatrix(int row, int col, std::string text) {
 void Host_Grid::Restore_Text(int row, int col, std::string text) {
     Check_Cell(row, col);
     if (col == 0) Label_Writing(row);
-    cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text = std::move(text);
+    cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)] = std::move(text);
     Changed();
 }
 
@@ -316,7 +331,7 @@ void Host_Grid::Text(const std::string& text) {
         for (int c = std::min(col_, col_sel_); c <= std::max(col_, col_sel_); ++c) {
             Line& line = cells_[static_cast<size_t>(r)];
             if (hooks_) Hear_Text(line, r, c, text);
-            line.cells[static_cast<size_t>(c)].text = text;
+            line.cells[static_cast<size_t>(c)] = text;
             if (line.sources) Source_Follows_Text(line, c);
         }
     Changed();
@@ -540,9 +555,122 @@ std::int32_t Host_Grid::Intern_Font_Name(const std::string& name) {
     return static_cast<std::int32_t>(font_names_.size() - 1);
 }
 
+std::uint32_t Host_Grid::Find_Layout(const std::vector<std::uint32_t>& formats, size_t hash) const {
+    if (layout_slots_.empty()) return kNo_Layout;
+    const size_t mask = layout_slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t id = layout_slots_[i];
+        if (id == kNo_Layout) return kNo_Layout;
+        if (layouts_[id].hash == hash && layouts_[id].formats == formats) return id;
+    }
+}
+
+void Host_Grid::Index_Layout(std::uint32_t layout) {
+    if ((layouts_indexed_ + 1) * 2 > layout_slots_.size()) {
+        std::vector<std::uint32_t> old = std::move(layout_slots_);
+        layout_slots_.assign(std::max<size_t>(16, old.size() * 2), kNo_Layout);
+        const size_t mask = layout_slots_.size() - 1;
+        for (std::uint32_t id : old) {
+            if (id == kNo_Layout) continue;
+            size_t i = layouts_[id].hash & mask;
+            while (layout_slots_[i] != kNo_Layout) i = (i + 1) & mask;
+            layout_slots_[i] = id;
+        }
+    }
+    const size_t mask = layout_slots_.size() - 1;
+    size_t i = layouts_[layout].hash & mask;
+    while (layout_slots_[i] != kNo_Layout) i = (i + 1) & mask;
+    layout_slots_[i] = layout;
+    ++layouts_indexed_;
+}
+
+// Removes by shifting back the entries after it that would otherwise no longer be found.
+void Host_Grid::Unindex_Layout(std::uint32_t layout) {
+    const size_t mask = layout_slots_.size() - 1;
+    size_t i = layouts_[layout].hash & mask;
+    while (layout_slots_[i] != layout) i = (i + 1) & mask;
+    layout_slots_[i] = kNo_Layout;
+    for (size_t j = (i + 1) & mask; layout_slots_[j] != kNo_Layout; j = (j + 1) & mask) {
+        const size_t home = layouts_[layout_slots_[j]].hash & mask;
+        // The entry at j may move to the hole at i unless its home lies cyclically in (i, j].
+        const bool stays = i < j ? (home > i && home <= j) : (home > i || home <= j);
+        if (stays) continue;
+        layout_slots_[i] = layout_slots_[j];
+        layout_slots_[j] = kNo_Layout;
+        i = j;
+    }
+    --layouts_indexed_;
+}
+
+std::uint32_t Host_Grid::Intern_Layout(const std::vector<std::uint32_t>& formats) {
+    const size_t hash = Hash_Formats(formats);
+    if (const std::uint32_t found = Find_Layout(formats, hash); found != kNo_Layout) return found;
+    std::uint32_t id;
+    if (free_layouts_.empty()) {
+        id = static_cast<std::uint32_t>(layouts_.size());
+        layouts_.push_back(Layout{formats, hash, 0});
+    } else {
+        id = free_layouts_.back();
+        layouts_[id].formats.assign(formats.begin(), formats.end());
+        layouts_[id].hash = hash;
+        free_layouts_.pop_back();
+    }
+    Index_Layout(id);
+    dead_layouts_.push_back(id);  // until a row takes it
+    return id;
+}
+
+void Host_Grid::Set_Layout(Line& line, std::uint32_t layout) {
+    if (layout == line.layout) return;
+    if (layout != 0) ++layouts_[layout].rows;
+    Release_Layout(line.layout);
+    line.layout = layout;
+}
+
+void Host_Grid::Release_Layout(std::uint32_t layout) {
+    if (layout != 0 && --layouts_[layout].rows == 0) dead_layouts_.push_back(layout);
+}
+
+void Host_Grid::Collect_Layouts() {
+    if (dead_layouts_.empty()) return;
+    std::sort(dead_layouts_.begin(), dead_layouts_.end());
+    dead_layouts_.erase(std::unique(dead_layouts_.begin(), dead_layouts_.end()),
+                        dead_layouts_.end());
+    for (std::uint32_t id : dead_layouts_) {
+        Layout& layout = layouts_[id];
+        if (id == 0 || layout.rows != 0) continue;
+        Unindex_Layout(id);
+        layout.formats.clear();  // its room serves the next layout made in this slot
+        layout.hash = 0;
+        free_layouts_.push_back(id);
+    }
+    dead_layouts_.clear();
+}
+
+std::vector<std::uint32_t> Host_Grid::Resize_Layouts(int n) {
+    std::vector<Layout> old = std::move(layouts_);
+    layouts_.clear();
+    layout_slots_.clear();
+    layouts_indexed_ = 0;
+    free_layouts_.clear();
+    dead_layouts_.clear();
+    Intern_Layout(std::vector<std::uint32_t>(static_cast<size_t>(n), 0));
+    std::vector<std::uint32_t> renumber(old.size(), 0);
+    for (size_t id = 1; id < old.size(); ++id) {
+        if (old[id].rows == 0) continue;
+        auto formats = std::move(old[id].formats);
+        formats.resize(static_cast<size_t>(n), 0);
+        const std::uint32_t now = Intern_Layout(formats);
+        renumber[id] = now;
+        if (now != 0) layouts_[now].rows += old[id].rows;
+    }
+    dead_layouts_.clear();  // every layout left has rows, but layout 0 which is kept anyway
+    return renumber;
+}
+
 const Host_Grid::Format& Host_Grid::Format_Of(int row, int col) const {
     Check_Cell(row, col);
-    return formats_[cells_[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].format];
+    return formats_[Formats_Of(cells_[static_cast<size_t>(row)])[static_cast<size_t>(col)]];
 }
 
 // Applies an edit to the format of the current cell, or of the selection when FillStyle is 1.
@@ -569,18 +697,25 @@ void Host_Grid::Edit_Formats(Edit edit) {
         c1 = std::min(col_, col_sel_), c2 = std::max(col_, col_sel_);
     }
     Styled_Cells_Changed(r1, r2, c1, c2);
-    Format_Cache cache;
+    Format_Cache cache, row_cache;
+    std::vector<std::uint32_t>& formats = scratch_formats_;
     for (int r = r1; r <= r2; ++r) {
-        auto& line = cells_[static_cast<size_t>(r)].cells;
-        for (int c = c1; c <= c2; ++c) {
-            std::uint32_t& index = line[static_cast<size_t>(c)].format;
-            index = cache.Get(index, [&] {
-                Format edited = formats_[index];
-                edit(edited);
-                return Intern(edited);
-            });
-        }
+        Line& line = cells_[static_cast<size_t>(r)];
+        const std::uint32_t layout = row_cache.Get(line.layout, [&] {
+            formats = Formats_Of(line);
+            for (int c = c1; c <= c2; ++c) {
+                const std::uint32_t old = formats[static_cast<size_t>(c)];
+                formats[static_cast<size_t>(c)] = cache.Get(old, [&] {
+                    Format edited = formats_[old];
+                    edit(edited);
+                    return Intern(edited);
+                });
+            }
+            return Intern_Layout(formats);
+        });
+        Set_Layout(line, layout);
     }
+    Collect_Layouts();
     Changed();
 }
 
@@ -628,7 +763,7 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
                     f.has_back = true, f.back = *style.back,
                     f.back_banded = f.back_shown_banded = false;
                 if (style.fore) f.has_fore = true, f.fore = *style.fore, f.fore_banded = false;
-                if (!f.back_banded) f.back_even = 0;
+                if (!f.back_banded && !f.back_shown_banded) f.back_even = 0;
                 if (!f.fore_banded) f.fore_even = 0;
             }
             if (style.bold) f.bold = *style.bold;
@@ -645,38 +780,64 @@ void Host_Grid::Style_Rows(int first, int last, int c1, const std::vector<Cell_S
         known = span.valid && span.odd == odd[static_cast<size_t>(k)] &&
                 span.even == even[static_cast<size_t>(k)];
     }
+    // A row's layout is restyled once per (old layout, parity), not once per cell.
+    std::vector<std::uint32_t> formats;
+    const bool by_parity = std::find(place_free.begin(), place_free.end(), 0) != place_free.end();
     if (known) {
+        // The span ends and holes cut the rows into runs in which the same columns need
+        // styling; each run restyles a row's layout once, not once per column.
+        std::vector<int> cuts{first, last + 1};
         for (int k = 0; k < n; ++k) {
-            Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
-            auto style_row = [&](int r) {
-                auto& format = cells_[static_cast<size_t>(r)].cells[static_cast<size_t>(c1 + k)];
-                format.format = restyle(format.format, r, static_cast<size_t>(k));
-            };
-            for (int r = first; r <= std::min(last, span.first - 1); ++r) style_row(r);
-            for (int r = std::max(first, span.last + 1); r <= last; ++r) style_row(r);
-            for (int h : span.holes)
-                if (h >= first && h <= last && h >= span.first && h <= span.last) style_row(h);
+            const Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
+            cuts.insert(cuts.end(), {span.first, span.last + 1});
+            for (int h : span.holes) cuts.insert(cuts.end(), {h, h + 1});
+        }
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        std::erase_if(cuts, [&](int r) { return r < first || r > last + 1; });
+        std::vector<size_t> ks;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const int a = cuts[i], b = cuts[i + 1];
+            ks.clear();
+            bool run_by_parity = false;
+            for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+                const Styled_Span& span = styled_[static_cast<size_t>(c1) + k];
+                const bool styled =
+                    a >= span.first && a <= span.last &&
+                    std::find(span.holes.begin(), span.holes.end(), a) == span.holes.end();
+                if (styled) continue;
+                ks.push_back(k);
+                run_by_parity = run_by_parity || !place_free[k];
+            }
+            if (ks.empty()) continue;
+            std::array<Format_Cache, 2> row_caches;
+            for (int r = a; r < b; ++r) {
+                Line& line = cells_[static_cast<size_t>(r)];
+                const size_t parity = run_by_parity ? static_cast<size_t>(r % 2) : 0;
+                Set_Layout(line, row_caches[parity].Get(line.layout, [&] {
+                    formats = Formats_Of(line);
+                    for (size_t k : ks)
+                        formats[static_cast<size_t>(c1) + k] =
+                            restyle(formats[static_cast<size_t>(c1) + k], r, k);
+                    return Intern_Layout(formats);
+                }));
+            }
         }
     } else {
-        // Rows go in blocks: a tight loop gathers a block's formats, so the cache misses of its
-        // rows overlap, then the styling works on the gathered copy and writes it back.
-        constexpr int kBlock = 32;
-        std::vector<std::uint32_t> block(static_cast<size_t>(kBlock * n));
-        for (int top = first; top <= last; top += kBlock) {
-            const int rows_in_block = std::min(kBlock, last - top + 1);
-            for (int i = 0; i < rows_in_block; ++i) {
-                const Cell* line = cells_[static_cast<size_t>(top + i)].cells.data() + c1;
-                for (int k = 0; k < n; ++k) block[static_cast<size_t>(i * n + k)] = line[k].format;
-            }
-            for (int i = 0; i < rows_in_block; ++i) {
-                const int r = top + i;
-                auto& line = cells_[static_cast<size_t>(r)].cells;
+        std::array<Format_Cache, 2> row_caches;
+        for (int r = first; r <= last; ++r) {
+            Line& line = cells_[static_cast<size_t>(r)];
+            const size_t parity = by_parity ? static_cast<size_t>(r % 2) : 0;
+            Set_Layout(line, row_caches[parity].Get(line.layout, [&] {
+                formats = Formats_Of(line);
                 for (size_t k = 0; k < static_cast<size_t>(n); ++k)
-                    line[static_cast<size_t>(c1) + k].format =
-                        restyle(block[static_cast<size_t>(i * n) + k], r, k);
-            }
+                    formats[static_cast<size_t>(c1) + k] =
+                        restyle(formats[static_cast<size_t>(c1) + k], r, k);
+                return Intern_Layout(formats);
+            }));
         }
     }
+    Collect_Layouts();
     for (int k = 0; k < n; ++k) {
         Styled_Span& span = styled_[static_cast<size_t>(c1 + k)];
         if (!place_free[static_cast<size_t>(k)]) {
@@ -937,7 +1098,7 @@ std::vector<int> Host_Grid::Generic_Order(int first, int last, bool descending) 
     // misses of many rows overlap; the second folds case and reads numbers from cached cells.
     std::vector<Key> keys(static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r) {
-        const std::string& text = cells_[static_cast<size_t>(r)].cells[col].text;
+        const std::string& text = cells_[static_cast<size_t>(r)].cells[col];
         Key& k = keys[static_cast<size_t>(r - first)];
         k.text = &text;
         k.row = r;
@@ -1057,7 +1218,7 @@ void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even
     // elsewhere each row takes its colour.
     const bool lazy = first == 1;
     Styled_Cells_Changed(first, Rows() - 1, c1, c2);
-    Format_Cache odd_cache, even_cache;
+    Format_Cache odd_cache, even_cache, odd_rows, even_rows;
     auto paint = [&](std::uint32_t old, Color color, Format_Cache& cache) {
         return cache.Get(old, [&] {
             Format f = formats_[old];
@@ -1068,17 +1229,23 @@ void Host_Grid::Band_Shown_Rows(int first, int c1, int c2, Color odd, Color even
             return Intern(f);
         });
     };
+    std::vector<std::uint32_t> formats;
     bool next_odd = true;
     for (size_t r = static_cast<size_t>(first); r < cells_.size(); ++r) {
         if (row_height_[r] < 1) continue;
-        Cell* line = cells_[r].cells.data();
-        for (int c = c1; c <= c2; ++c) {
-            auto& format = line[c].format;
-            format =
-                next_odd || lazy ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
-        }
+        Line& line = cells_[r];
+        const bool as_odd = next_odd || lazy;
+        Set_Layout(line, (as_odd ? odd_rows : even_rows).Get(line.layout, [&] {
+            formats = Formats_Of(line);
+            for (int c = c1; c <= c2; ++c) {
+                auto& format = formats[static_cast<size_t>(c)];
+                format = as_odd ? paint(format, odd, odd_cache) : paint(format, even, even_cache);
+            }
+            return Intern_Layout(formats);
+        }));
         next_odd = !next_odd;
     }
+    Collect_Layouts();
     if (lazy) shown_band_ = wanted, any_shown_banded_ = true;
     Changed();
 }
@@ -1095,14 +1262,19 @@ int Host_Grid::Shown_Ordinal(int row) const {
 
 // A row that stops showing keeps the colour it showed with.
 void Host_Grid::Freeze_Band(int row, int ordinal) {
-    for (auto& cell : cells_[static_cast<size_t>(row)].cells) {
-        const Format& f = formats_[cell.format];
+    Line& line = cells_[static_cast<size_t>(row)];
+    std::vector<std::uint32_t> formats = Formats_Of(line);
+    bool changed = false;
+    for (auto& index : formats) {
+        const Format& f = formats_[index];
         if (!f.back_shown_banded) continue;
         Format frozen = f;
         frozen.back = ordinal % 2 == 1 ? f.back : f.back_even;
         frozen.back_shown_banded = false, frozen.back_even = 0;
-        cell.format = Intern(frozen);
+        index = Intern(frozen);
+        changed = true;
     }
+    if (changed) Set_Layout(line, Intern_Layout(formats));
 }
 
 void Host_Grid::Heights_Changing(int first, const std::vector<int>& heights) {
@@ -1116,6 +1288,7 @@ void Host_Grid::Heights_Changing(int first, const std::vector<int>& heights) {
         ++ordinal;
         if (h < 1 && any_shown_banded_) Freeze_Band(row, ordinal);
     }
+    Collect_Layouts();
 }
 
 void Host_Grid::AddItem(std::string_view text, int index) {
@@ -1127,7 +1300,7 @@ void Host_Grid::AddItem(std::string_view text, int index) {
     size_t start = 0;
     for (size_t c = 0; c < line.cells.size(); ++c) {
         size_t tab = text.find('\t', start);
-        line.cells[c].text = std::string(
+        line.cells[c] = std::string(
             text.substr(start, tab == std::string_view::npos ? text.npos : tab - start));
         if (tab == std::string_view::npos) break;
         start = tab + 1;
@@ -1146,7 +1319,9 @@ void Host_Grid::AddItem(std::string_view text, int index) {
 void Host_Grid::RemoveItem(int index) {
     if (index < 1 || index >= Rows()) throw Subscript_Out_Of_Range();
     if (hooks_) hooks_->Row_Removing(index);
+    Release_Layout(cells_[static_cast<size_t>(index)].layout);
     cells_.erase(cells_.begin() + index);
+    Collect_Layouts();
     total_row_height_ -= row_height_[static_cast<size_t>(index)];
     row_height_.erase(row_height_.begin() + index);
     Styled_Rows_Removed(index);
@@ -1160,7 +1335,7 @@ void Host_Grid::Clear() {
     if (hooks_) hooks_->Shape_Changing();
     numbered_.clear();
     for (auto& line : cells_) {
-        for (auto& cell : line.cells) cell.text.clear();
+        for (auto& text : line.cells) text.clear();
         line.sources.reset();
     }
     Changed();
@@ -1181,7 +1356,7 @@ void Host_Grid::Materialise_Label(int row) const {
     const Numbered* run = Numbering_Of(row);
     if (!run) return;
     std::string number = std::to_string(row + run->offset);
-    auto& text = const_cast<Line&>(cells_[static_cast<size_t>(row)]).cells[0].text;
+    auto& text = const_cast<Line&>(cells_[static_cast<size_t>(row)]).cells[0];
     if (text != number) text = std::move(number);
 }
 
@@ -1221,12 +1396,12 @@ void Host_Grid::Number_Rows(int first, int last) {
         if (run.last < first) continue;
         if (run.first > last || changes) break;
         for (int r = next; r < std::min(run.first, last + 1) && !changes; ++r)
-            changes = cells_[static_cast<size_t>(r)].cells[0].text != std::to_string(r);
+            changes = cells_[static_cast<size_t>(r)].cells[0] != std::to_string(r);
         changes = changes || run.offset != 0;
         next = run.last + 1;
     }
     for (int r = next; r <= last && !changes; ++r)
-        changes = cells_[static_cast<size_t>(r)].cells[0].text != std::to_string(r);
+        changes = cells_[static_cast<size_t>(r)].cells[0] != std::to_string(r);
     if (!changes) return;
     if (hooks_) hooks_->Rows_Renumbering(first, last);
     Cut_Numbering(first, last);
@@ -1283,7 +1458,7 @@ Host_Grid::Label_State Host_Grid::Labels(int first, int last) const {
     int next = first;
     auto texts_until = [&](int end) {
         for (; next < end; ++next)
-            state.texts.emplace_back(next, cells_[static_cast<size_t>(next)].cells[0].text);
+            state.texts.emplace_back(next, cells_[static_cast<size_t>(next)].cells[0]);
     };
     for (const Numbered& run : numbered_) {
         if (run.last < first) continue;
@@ -1300,8 +1475,7 @@ void Host_Grid::Restore_Labels(int first, int last, Label_State state) {
     if (cols_ == 0) return;
     Cut_Numbering(first, last);
     for (auto& [row, text] : state.texts)
-        if (row >= 0 && row < Rows())
-            cells_[static_cast<size_t>(row)].cells[0].text = std::move(text);
+        if (row >= 0 && row < Rows()) cells_[static_cast<size_t>(row)].cells[0] = std::move(text);
     for (const Numbered& run : state.runs) {
         const Numbered clipped{run.first, std::min(run.last, Rows() - 1), run.offset};
         if (clipped.first > clipped.last) continue;
@@ -1316,7 +1490,7 @@ void Host_Grid::Restore_Labels(int first, int last, Label_State state) {
 
 void Host_Grid::Source_Follows_Text(Line& line, int col) {
     auto& sources = *line.sources;
-    const std::string& text = line.cells[static_cast<size_t>(col)].text;
+    const std::string& text = line.cells[static_cast<size_t>(col)];
     std::erase_if(sources, [&](const Source_Entry& e) { return e.col == col && e.text == text; });
     if (sources.empty()) line.sources.reset();
 }
@@ -1373,13 +1547,18 @@ size_t Host_Grid::Source_Count() const {
 size_t Host_Grid::Memory_Bytes() const {
     size_t bytes = cells_.capacity() * sizeof(Line);
     for (const auto& line : cells_) {
-        bytes += line.cells.capacity() * sizeof(Cell);
-        for (const auto& cell : line.cells)
-            if (cell.text.capacity() > std::string().capacity()) bytes += cell.text.capacity() + 1;
+        bytes += line.cells.capacity() * sizeof(std::string);
+        for (const auto& text : line.cells)
+            if (text.capacity() > std::string().capacity()) bytes += text.capacity() + 1;
         if (line.sources)
             for (const auto& e : *line.sources) bytes += sizeof(Source_Entry) + e.text.capacity();
     }
     bytes += formats_.capacity() * sizeof(Format) + format_index_.size() * (sizeof(Format) + 32);
+    bytes += layouts_.capacity() * sizeof(Layout) +
+             layout_slots_.capacity() * sizeof(std::uint32_t) +
+             (free_layouts_.capacity() + dead_layouts_.capacity() + scratch_formats_.capacity()) *
+                 sizeof(std::uint32_t);
+    for (const auto& layout : layouts_) bytes += layout.formats.capacity() * sizeof(std::uint32_t);
     bytes +=
         (row_height_.capacity() + col_width_.capacity() + col_alignment_.capacity()) * sizeof(int);
     bytes += row_end_.capacity() * sizeof(long long);
@@ -1395,7 +1574,7 @@ void Host_Grid::Put_Text(int row, int col, std::string text) {
     Check_Cell(row, col);
     if (col == 0) Label_Writing(row);
     Line& line = cells_[static_cast<size_t>(row)];
-    line.cells[static_cast<size_t>(col)].text = std::move(text);
+    line.cells[static_cast<size_t>(col)] = std::move(text);
     if (line.sources) Source_Follows_Text(line, col);
 }
 

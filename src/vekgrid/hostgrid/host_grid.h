@@ -49,10 +49,11 @@ constexpr std::uint32_t Horizontal_Scroll = 0x00100000;  // bit 20
 // selection. Row 0 is the fixed header row; FixedCols columns on the left are fixed.
 // Indices out of range throw Subscript_Out_Of_Range.
 //
-// Storage: one text and one format index per cell; formats are interned, so a million cells
-// with a handful of distinct looks cost little more than their texts. Beside the texts each
-// row record keeps the formula sources of its cells (only where a source differs from what the
-// cell shows), so inserting, removing or sorting rows carries them at no extra cost.
+// Storage: one text per cell; formats are interned, and so is each row's list of them (its
+// layout), so a million cells whose rows look alike cost little more than their texts. Beside
+// the texts each row record keeps the formula sources of its cells (only where a source
+// differs from what the cell shows), so inserting, removing or sorting rows carries them at no
+// extra cost.
 class VEKGRID_EXPORT Host_Grid {
   public:
     Host_Grid();
@@ -379,21 +380,26 @@ class VEKGRID_EXPORT Host_Grid {
     struct Format_Hash {
         size_t operator()(const Format& f) const noexcept;
     };
-    struct Cell {
-        std::string text;
-        std::uint32_t format = 0;  // index into formats_
-    };
     struct Source_Entry {
         int col;
         std::string text;
     };
-    // One row: its cells and, only when some cell has one, its formula sources.
+    // One row: its cell texts, its layout and, only when some cell has one, its formula
+    // sources.
     struct Line {
-        std::vector<Cell> cells;
+        std::vector<std::string> cells;
         std::unique_ptr<std::vector<Source_Entry>> sources;
+        std::uint32_t layout = 0;  // index into layouts_
     };
-    // Old format -> edited format for the last few formats met; a range has few distinct ones,
-    // so most cells are edited without building and interning a format.
+    // The formats of one row's cells, shared by every row that looks the same. Layout 0, all
+    // default formats, is never freed and not counted; others are freed when no row uses them.
+    struct Layout {
+        std::vector<std::uint32_t> formats;  // index into formats_, one per column
+        size_t hash = 0;
+        std::uint32_t rows = 0;  // rows using it
+    };
+    // Old format -> edited format (or old layout -> edited layout) for the last few met; a
+    // range has few distinct ones, so most cells are edited without building and interning.
     class Format_Cache {
       public:
         template <class Make>
@@ -406,6 +412,21 @@ class VEKGRID_EXPORT Host_Grid {
     template <class Edit>
     void Edit_Formats(Edit edit);
     std::uint32_t Intern(const Format& format);
+    std::uint32_t Intern_Layout(const std::vector<std::uint32_t>& formats);
+    std::uint32_t Find_Layout(const std::vector<std::uint32_t>& formats, size_t hash) const;
+    void Index_Layout(std::uint32_t layout);
+    void Unindex_Layout(std::uint32_t layout);
+    // Gives a row another layout, keeping the counts of both.
+    void Set_Layout(Line& line, std::uint32_t layout);
+    void Release_Layout(std::uint32_t layout);
+    // Frees the layouts no row uses any more. Freeing is put off to the end of an edit, so an
+    // id an edit's cache holds is never handed out again under it.
+    void Collect_Layouts();
+    // Re-interns every layout at width n; the result maps each old id to its new one.
+    std::vector<std::uint32_t> Resize_Layouts(int n);
+    const std::vector<std::uint32_t>& Formats_Of(const Line& line) const {
+        return layouts_[line.layout].formats;
+    }
     const Format& Format_Of(int row, int col) const;
     void Check_Cell(int row, int col) const;
     void Move_Current(int row, int col);
@@ -413,7 +434,9 @@ class VEKGRID_EXPORT Host_Grid {
     bool Is_Fixed(int row, int col) const { return row < 1 || col < fixed_cols_; }
     std::uint32_t Intern_Picture(const Picture& picture);
     std::int32_t Intern_Font_Name(const std::string& name);
-    Line New_Row() const { return Line{std::vector<Cell>(static_cast<size_t>(cols_)), nullptr}; }
+    Line New_Row() const {
+        return Line{std::vector<std::string>(static_cast<size_t>(cols_)), nullptr, 0};
+    }
     // Drops the source of (row, col) when it equals the text the cell now shows.
     void Source_Follows_Text(Line& line, int col);
     void Hear_Text(const Line& line, int row, int col, const std::string& text);
@@ -476,6 +499,15 @@ class VEKGRID_EXPORT Host_Grid {
     std::vector<Line> cells_;
     std::vector<Format> formats_;
     std::unordered_map<Format, std::uint32_t, Format_Hash> format_index_;
+    std::vector<Layout> layouts_;
+    // Layout ids by hash, open addressing with linear probing: kNo_Layout where empty.
+    static constexpr std::uint32_t kNo_Layout = 0xFFFFFFFF;
+    std::vector<std::uint32_t> layout_slots_;
+    size_t layouts_indexed_ = 0;
+    std::vector<std::uint32_t> free_layouts_;  // slots to reuse
+    std::vector<std::uint32_t> dead_layouts_;  // reached no rows; freed by Collect_Layouts
+    // Kept for reuse, so editing one row's look allocates nothing once the grid has warmed up.
+    std::vector<std::uint32_t> scratch_formats_;
     std::vector<Picture> pictures_;  // interned; formats refer by index + 1, 0 = none
     std::unordered_map<const Image*, std::uint32_t> picture_index_;
     long long total_row_height_ = 0;
