@@ -1075,7 +1075,7 @@ std::vector<int> Host_Grid::Numeric_Order(int first, int last, bool descending) 
     std::vector<Key> keys(static_cast<size_t>(last - first + 1));
     for (int r = first; r <= last; ++r)
         keys[static_cast<size_t>(r - first)] = {
-            Parse_Number(cells_[static_cast<size_t>(r)].cells[col].text).value_or(0), r};
+            Parse_Number(cells_[static_cast<size_t>(r)].cells[col]).value_or(0), r};
     auto less = [descending](const Key& a, const Key& b) {
         return descending ? a.number > b.number : a.number < b.number;
     };
@@ -1151,7 +1151,7 @@ void Host_Grid::Move_Rows(int first, const std::vector<int>& from, bool labels_s
     } else if (!numbered && cols_ > 0) {
         labels.reserve(n);
         for (size_t i = 0; i < n; ++i)
-            labels.push_back(std::move(cells_[static_cast<size_t>(first) + i].cells[0].text));
+            labels.push_back(std::move(cells_[static_cast<size_t>(first) + i].cells[0]));
     }
     std::vector<Line> moved(n);  // each record carries its sources
     std::vector<int> heights(n);
@@ -1164,7 +1164,7 @@ void Host_Grid::Move_Rows(int first, const std::vector<int>& from, bool labels_s
         cells_[static_cast<size_t>(first) + i] = std::move(moved[i]);
         row_height_[static_cast<size_t>(first) + i] = heights[i];
         if (!labels.empty())
-            cells_[static_cast<size_t>(first) + i].cells[0].text = std::move(labels[i]);
+            cells_[static_cast<size_t>(first) + i].cells[0] = std::move(labels[i]);
     }
     Invalidate_Rows_From(first);
     Styled_Rows_Permuted(first, static_cast<int>(first + n - 1));
