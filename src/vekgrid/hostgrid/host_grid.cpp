@@ -1456,9 +1456,13 @@ Host_Grid::Label_State Host_Grid::Labels(int first, int last) const {
     last = std::min(last, Rows() - 1);
     if (cols_ == 0 || first > last) return state;
     int next = first;
+    // Empty labels (rows made by Rows(n) have none) are not kept: Restore_Labels empties
+    // every label of the range it does not give a text or a run.
     auto texts_until = [&](int end) {
         for (; next < end; ++next)
-            state.texts.emplace_back(next, cells_[static_cast<size_t>(next)].cells[0]);
+            if (const std::string& text = cells_[static_cast<size_t>(next)].cells[0];
+                !text.empty())
+                state.texts.emplace_back(next, text);
     };
     for (const Numbered& run : numbered_) {
         if (run.last < first) continue;
@@ -1474,6 +1478,8 @@ Host_Grid::Label_State Host_Grid::Labels(int first, int last) const {
 void Host_Grid::Restore_Labels(int first, int last, Label_State state) {
     if (cols_ == 0) return;
     Cut_Numbering(first, last);
+    for (int r = std::max(first, 0); r <= std::min(last, Rows() - 1); ++r)
+        cells_[static_cast<size_t>(r)].cells[0].clear();
     for (auto& [row, text] : state.texts)
         if (row >= 0 && row < Rows()) cells_[static_cast<size_t>(row)].cells[0] = std::move(text);
     for (const Numbered& run : state.runs) {

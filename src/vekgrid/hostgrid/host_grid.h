@@ -349,7 +349,7 @@ class VEKGRID_EXPORT Host_Grid {
     // the rows outside them.
     struct Label_State {
         std::vector<Numbered> runs;
-        std::vector<std::pair<int, std::string>> texts;
+        std::vector<std::pair<int, std::string>> texts;  // labels outside runs, but empty ones
     };
     Label_State Labels(int first, int last) const;
     // Puts labels of rows first..last back as Labels gave them, telling no hooks.
