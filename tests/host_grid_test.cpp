@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "vekgrid/common/errors.h"
+#include "vekgrid/common/number_text.h"
 
 namespace vekgrid {
 namespace {
@@ -589,6 +591,43 @@ TEST(Host_Grid_Sort, NumericCountsNonNumbersAsZero) {
     EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"-2", "x", "", "5", "1e1"}));
     grid.Sort(Sort_Kind::Numeric_Descending);
     EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"1e1", "5", "x", "", "-2"}));
+}
+
+// Numbers of every sign and size, zeros of both signs, texts counting as zero, many repeats:
+// each numeric sort gives the rows in the order a stable sort by value gives them.
+TEST(Host_Grid_Sort, NumericOrderIsTheStableOrderOfTheValues) {
+    const char* pool[] = {"0",     "-0",   "+0.0", "x",       "",       "-1",     "1",
+                          "2.5",   "-2.5", "1e1",  "-1e-300", "1e308",  "-1e308", " 4 ",
+                          "0.001", "-7",   "7",    "abc",     "1e-300", "3",      "-3"};
+    std::mt19937 random(41);
+    for (int round = 0; round < 30; ++round) {
+        Host_Grid grid;
+        grid.Cols(3);
+        std::vector<std::string> keys, ids;
+        const int n = 2 + static_cast<int>(random() % 300);
+        for (int i = 0; i < n; ++i) {
+            keys.push_back(random() % 4 ? pool[random() % std::size(pool)]
+                                        : std::to_string(static_cast<int>(random() % 2001) - 1000));
+            ids.push_back(std::to_string(i));
+        }
+        Put_Column(grid, 1, keys);
+        Put_Column(grid, 2, ids);
+        for (const bool down : {false, true, true, false}) {
+            // The expected order from the rows as they stand before this sort.
+            std::vector<std::pair<double, std::string>> rows;
+            for (int r = 1; r <= n; ++r)
+                rows.emplace_back(Parse_Number(grid.TextMatrix(r, 1)).value_or(0),
+                                  grid.TextMatrix(r, 2));
+            std::stable_sort(rows.begin(), rows.end(), [down](const auto& a, const auto& b) {
+                return down ? a.first > b.first : a.first < b.first;
+            });
+            Select(grid, 1, 1, n, 1);
+            grid.Sort(down ? Sort_Kind::Numeric_Descending : Sort_Kind::Numeric_Ascending);
+            std::vector<std::string> want;
+            for (const auto& row : rows) want.push_back(row.second);
+            ASSERT_EQ(Column(grid, 2), want) << "round " << round << (down ? " down" : " up");
+        }
+    }
 }
 
 TEST(Host_Grid_Sort, IsStableInBothDirectionsAndMovesWholeRows) {
