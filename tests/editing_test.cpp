@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/control_fixture.h"
 
 namespace vekgrid::testing {
@@ -46,7 +48,15 @@ TEST_F(Editing_Test, TypedFormulaIsCommittedWhenTheUserMovesOn) {
     grid().Row(1);
     EXPECT_EQ(grid().TextMatrix(2, 1), "66");
     EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 1), "5-6");
-    grid().Row(2);
+    grid().Row(2);  // the editor shows the entry; leaving the control untouched keeps the value
+    events.lines.clear();
+    Internals_Of(*control).UserControl_ExitFocus();
+    EXPECT_EQ(grid().TextMatrix(2, 1), "66");
+    EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(2, 1), "5-6");
+    EXPECT_EQ(std::count_if(events.lines.begin(), events.lines.end(),
+                            [](const std::string& l) { return l.rfind("CellChanged", 0) == 0; }),
+              0);
+    Internals_Of(*control).UserControl_EnterFocus();
     Internals_Of(*control).TextEditor().Text("-5-3");
     grid().Row(1);
     EXPECT_EQ(grid().TextMatrix(2, 1), "-5-3") << "a leading sign is no length";

@@ -97,6 +97,12 @@ void vekGRID::Commit_On_Focus_Loss() {
         if (Column_Editor(k) != ComboBox) Ignore_Errors([&] { text_editor_->Text(old_value); });
         return;
     }
+    // An editor left untouched holds the cell's entry: a length in a formula column shows its
+    // value, which writing the entry back as the text would undo just by leaving the control.
+    const bool untouched = text == old_value && text.find('=') == std::string::npos;
+    if (untouched && Column_Flag(Col_Attr::Formula, k) && r < grid_.Rows() && k < grid_.Cols() &&
+        grid_.TextMatrix(r, k) != text)
+        return;
     Ignore_Errors([&] {
         Set_Mask_Text(r, k, text);
         if (!text.empty() && text[0] == '=' && Column_Flag(Col_Attr::Formula, k)) {
