@@ -495,8 +495,10 @@ inline void Host_Driver::Host_Step(int op) {
             const auto path = scratch_ / "host.txt";
             std::string text;
             for (int n = in_.Range(0, 6); n > 0; --n) {
-                for (int f = in_.Range(0, 4); f > 0; --f)
-                    text += in_.Text() + (in_.Bool() ? "\t" : ";");
+                for (int f = in_.Range(0, 4); f > 0; --f) {
+                    text += in_.Text();  // drawn before its separator, whatever the compiler
+                    text += in_.Bool() ? "\t" : ";";
+                }
                 text += in_.Bool() ? "\r\n" : "\n";
             }
             std::ofstream(path, std::ios::binary) << text;
