@@ -213,6 +213,25 @@ TEST_F(Exchange_Test, SaveCommitsTheCellBeingEdited) {
     EXPECT_EQ(Read(path).substr(7, 5), "host\t");
 }
 
+// A host's handler may load a file while a cell is being edited. When the load leaves that
+// cell out, what its editor held goes nowhere: not into a cell a later row brings back.
+TEST_F(Exchange_Test, AnEditOfACellALoadRemovedGoesNowhere) {
+    Three_Columns();
+    Type_Into(1, 1, "=1;/;");
+    const auto path = dir / "titles.txt";
+    Write(path, "A\tB\tC\r\n\r\n\r\n");
+    control->Load_File(path.string());
+    ASSERT_EQ(grid().Rows(), 1) << "titles only";
+    Internals_Of(*control).UserControl_ExitFocus();
+    grid().Row(0);  // the grid moves on as after a click
+    control->Rows(3);
+    for (int r = 1; r < grid().Rows(); ++r)
+        for (int c = 1; c < grid().Cols(); ++c) {
+            EXPECT_EQ(grid().TextMatrix(r, c), "") << r << "," << c;
+            EXPECT_EQ(Internals_Of(*control).Equation_Mask().Get(r, c), "") << r << "," << c;
+        }
+}
+
 TEST_F(Exchange_Test, DelimiterDetectionAndLineEndings) {
     const auto path = dir / "in.txt";
     Write(path, "\xEF\xBB\xBFx;y\tz\nnone\r\n1;2\t3");  // one ";" and one Tab: Tab wins

@@ -61,6 +61,7 @@ void vekGRID::GridEditor_LeaveCell() {
     Ignore_Errors([&] { grid_.FocusRect(0); });
     const int r = CurrentRow, k = CurrentCol;
     if (r == 0 || k == 0) return;
+    if (r >= grid_.Rows() || k >= grid_.Cols()) return;  // the cell is gone, see focus loss
     const std::string t = Typed_Text();
     switch (Column_Editor(k)) {
         case TextBox: {

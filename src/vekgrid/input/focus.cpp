@@ -71,6 +71,9 @@ void vekGRID::Form_Closing() {
 void vekGRID::Commit_On_Focus_Loss() {
     const int r = CurrentRow, k = CurrentCol;
     if (r == 0 || k == 0) return;
+    // The cell is gone (a load or a host's handler left fewer rows or columns): what its
+    // editor held belongs to no cell, and must not become an entry of one made later.
+    if (r >= grid_.Rows() || k >= grid_.Cols()) return;
     const std::string old_value = Mask_Text(r, k);
     std::string text;
     bool has_text = false;
