@@ -429,6 +429,10 @@ TEST_F(Progress_Test, FixedRangeBarsScaleWithTheColumnWidth) {
     ASSERT_TRUE(Bar(4, 1));
     EXPECT_EQ(Bar(4, 1)->width, 0);
     EXPECT_EQ(Bar(5, 1)->width * 15, 1575) << "no clamp without a gradient";
+    grid().TextMatrix(5, 1, "1e12");  // far past the range: the image stops at 4,096 pixels
+    control->Update_Progress_Column(column);
+    ASSERT_TRUE(Bar(5, 1));
+    EXPECT_EQ(Bar(5, 1)->width, 4096);
     EXPECT_EQ(grid().Look(1, 1).picture_alignment, Align::Left);
     EXPECT_TRUE(grid().Visible());
     EXPECT_FALSE(Internals_Of(*control).Updating_Grid());

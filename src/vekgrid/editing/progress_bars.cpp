@@ -25,8 +25,12 @@ Color Gradient(double v, double min, double max, double q1, double q2, double q3
     return Bar_Rgb(255, 0, 0);  // above the range: full red, like the top of the scale
 }
 
-// A bar image of one colour, sized in twips (one pixel per 15 twips).
+// A bar image of one colour, sized in twips (one pixel per 15 twips). A value far outside the
+// column's range asks for a bar wider than memory; no screen shows more than 4,096 pixels of
+// it, so the image stops there.
 Picture Bar_Image(Picture_Box& box, Color color, double width, double height) {
+    constexpr double kLongestBar = 4096 * 15;
+    width = std::min(width, kLongestBar), height = std::min(height, kLongestBar);
     box.BackColor(color);
     box.Width(static_cast<int>(std::lround(width)));
     box.Height(static_cast<int>(std::lround(height)));
