@@ -179,7 +179,9 @@ class Host_Driver : public vekGRID_Events {
     }
     // A row made from a copied one holds the same entries and shows the same, except where the
     // copied cell showed an entry holding "=" as it stands: a formula column computes it now
-    // (a row command shows every formula cell's value), whatever it showed before.
+    // (a row command shows every formula cell's value), whatever it showed before. And a plain
+    // entry (no formula, no length) that its cell did not show, as one a host put in before the
+    // row existed, shows as itself in the made row.
     static bool Same_Row(const Row_Key& made, const Row_Key& copied) {
         auto cells = [](const Row_Key& key) {
             std::vector<std::pair<std::string, std::string>> out;
@@ -197,7 +199,10 @@ class Host_Driver : public vekGRID_Events {
             if (a[i] == b[i]) continue;
             const bool first_computed = a[i].second == b[i].second && b[i].first == b[i].second &&
                                         b[i].second.find('=') != std::string::npos;
-            if (!first_computed) return false;
+            const std::string& entry = b[i].second;
+            const bool plain_entry_shown = a[i].second == entry && a[i].first == entry &&
+                                           entry.find_first_of("=-") == std::string::npos;
+            if (!first_computed && !plain_entry_shown) return false;
         }
         return true;
     }
