@@ -51,7 +51,7 @@ Variant vekGRID::Add_Column(vekColumn& NewColumn, bool Edit_Column) {
     Resize_Equation_Mask(static_cast<std::int32_t>(grid_.Rows() - 1),
                          static_cast<std::int32_t>(grid_.Cols() - 1));
     if (!Edit_Column) {
-        Band_Column(j);
+        Band_Columns(j, j);
         Style_Header(j);
     }
     Colour_Read_Only(j);
@@ -116,14 +116,23 @@ void vekGRID::Store_Column_Attributes(int j, const vekColumn& c, bool edit) {
     table(Absolute_Range, j) = c.ProgressBar_Use_Absolute_Range();
 }
 
-void vekGRID::Band_Column(int j) {
-    if (grid_.Rows() < 2) return;
-    // Odd rows take the odd colour, even rows the even one: one banded style over the column,
+void vekGRID::Band_Columns(int first, int last) {
+    if (grid_.Rows() < 2 || first > last) return;
+    // Odd rows take the odd colour, even rows the even one: one banded style over the columns,
     // not a selection and fill per even row.
     Host_Grid::Cell_Style odd, even;
     odd.back = As_Color(row_color_odd_);
     even.back = As_Color(row_color_even_);
-    grid_.Style_Rows(1, grid_.Rows() - 1, j, {odd}, {even});
+    const auto width = static_cast<size_t>(last - first + 1);
+    grid_.Style_Rows(1, grid_.Rows() - 1, first, std::vector(width, odd), std::vector(width, even));
+}
+
+Host_Grid::Cell_Style vekGRID::Label_Style() {
+    Host_Grid::Cell_Style labels;
+    labels.alignment = Align::Left;
+    labels.bold = true;
+    labels.back = Colors::Header;
+    return labels;
 }
 
 void vekGRID::Style_Header(int j) {

@@ -100,10 +100,7 @@ void vekGRID::Rows(std::int32_t n) {
                 // own formatting are given at the end, as row by row.
                 const int old = grid_.Rows();
                 grid_.Rows(n);
-                Host_Grid::Cell_Style labels;
-                labels.alignment = Align::Left;
-                labels.bold = true;
-                labels.back = Colors::Header;
+                const Host_Grid::Cell_Style labels = Label_Style();
                 Format_Data_Rows(old, n - 1, true, false, labels, false);
                 Format_Row(n - 1, 0);
             }

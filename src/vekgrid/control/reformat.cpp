@@ -3,12 +3,6 @@
 
 namespace vekgrid {
 
-namespace {
-Color As_Color(const Variant& v) {
-    return static_cast<Color>(v.To_Long());
-}
-}  // namespace
-
 // Restores the normal look of the whole grid: header, banding and each column's own format.
 void vekGRID::Reformat_Grid() {
     updating_grid_ = true;
@@ -34,15 +28,7 @@ void vekGRID::Reformat_Grid() {
         grid_.CellBackColor(Colors::Header);
     });
     if (rows >= 2 && cols >= 2) {
-        Ignore_Errors([&] {
-            // Odd rows the odd colour, even rows the even one: one banded style over the data
-            // cells, not a selection and fill per even row.
-            Host_Grid::Cell_Style odd, even;
-            odd.back = As_Color(row_color_odd_);
-            even.back = As_Color(row_color_even_);
-            const auto width = static_cast<size_t>(cols - 1);
-            grid_.Style_Rows(1, rows - 1, 1, std::vector(width, odd), std::vector(width, even));
-        });
+        Ignore_Errors([&] { Band_Columns(1, cols - 1); });
     }
     Ignore_Errors([&] { grid_.FillStyle(0); });
     Ignore_Errors([&] {

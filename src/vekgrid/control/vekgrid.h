@@ -631,7 +631,10 @@ class VEKGRID_EXPORT vekGRID : private Grid_Listener {
 
     // Column set-up steps.
     void Store_Column_Attributes(int j, const vekColumn& column, bool edit);
-    void Band_Column(int j);
+    // Data rows of columns first..last in the row colours, odd and even.
+    void Band_Columns(int first, int last);
+    // The row labels' look: left-aligned, bold, on the header colour.
+    static Host_Grid::Cell_Style Label_Style();
     void Style_Header(int j);
     void Colour_Read_Only(int j);
     void Prepare_Combo_Column(int j, bool edit);

@@ -40,10 +40,7 @@ void vekGRID::Format_Row(int row, int first_fixed_row) {
         grid_.FillStyle(1);
         Select(first_fixed_row, 0, row, 0);
         // The labels' look as one styling pass, which skips the rows that already have it.
-        Host_Grid::Cell_Style labels;
-        labels.alignment = Align::Left;
-        labels.bold = true;
-        labels.back = Colors::Header;
+        const Host_Grid::Cell_Style labels = Label_Style();
         grid_.Style_Rows(first_fixed_row, row, 0, {labels}, {labels});
         if (grid_.Cols() > 1) {
             Select(row, 1, row, grid_.Cols() - 1);

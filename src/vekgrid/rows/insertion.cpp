@@ -68,10 +68,7 @@ void vekGRID::Format_All_Rows(std::int32_t& Renumber) {
     updating_grid_ = true;
     const int row = grid_.Row(), col = grid_.Col();
     const int rows = grid_.Rows(), cols = grid_.Cols();
-    Host_Grid::Cell_Style labels;
-    labels.alignment = Align::Left;
-    labels.bold = true;
-    labels.back = Colors::Header;
+    const Host_Grid::Cell_Style labels = Label_Style();
     Ignore_Errors([&] {
         grid_.Style_Rows(0, 0, 0, {labels}, {labels});
         grid_.FillStyle(1);
